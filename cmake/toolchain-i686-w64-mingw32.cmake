@@ -1,0 +1,13 @@
+# Cross-compiles the 32-bit flavour, the target the product is designed for. Its programs
+# cannot run on these machines (the kernel has no 32-bit support), so no emulator is set
+# and no test is registered for this flavour.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR X86)
+set(TARVEL_MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${TARVEL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TARVEL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TARVEL_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARVEL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
