@@ -63,6 +63,10 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
     return slot.get();
 }
 
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) const {
+    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
+}
+
 BOOL CWnd::Attach(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr)
         return FALSE;

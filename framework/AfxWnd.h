@@ -4,6 +4,8 @@
 #include "AfxMsgMap.h"
 #include "AfxObject.h"
 
+class CMenu;
+
 class CCmdTarget : public CObject {
 public:
     // Looks for a handler of message nMessage (for WM_COMMAND: command nID with code nCode)
@@ -57,7 +59,7 @@ public:
         return ::MessageBoxW(m_hWnd, lpszText, lpszCaption, nType);
     }
     CWnd* GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
-    HMENU GetSystemMenuHandle(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
+    CMenu* GetSystemMenu(BOOL bRevert) const;
 
     static CWnd* GetDesktopWindow() { return FromHandle(::GetDesktopWindow()); }
 

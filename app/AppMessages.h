@@ -1,0 +1,13 @@
+// The program's private window messages and tray commands.
+#pragma once
+#include <windows.h>
+
+// Tray icon callback; lParam carries the mouse message.
+#define WM_TRAYNOTIFY 0x401
+// A monitor brightness change; wParam carries the brightness. Nothing handles it.
+#define WM_BRIGHTNESS_CHANGED 0x46D
+
+#define ID_TRAY_ENABLE 300
+#define ID_TRAY_DISABLE 301
+#define ID_TRAY_ABOUT 302
+#define ID_TRAY_EXIT 303

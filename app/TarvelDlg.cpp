@@ -1,0 +1,117 @@
+// The main dialog's construction and initialisation: everything the program registers
+// and probes at start-up, in a fixed order.
+#include "TarvelDlg.h"
+#include "AboutDlg.h"
+#include "AfxApp.h"
+#include "AfxMenu.h"
+#include "AfxString.h"
+#include "BrightnessEvents.h"
+#include "FirmwareAccessors.h"
+#include "NvidiaBackend.h"
+#include <cstdlib>
+#include <cstring>
+
+CTarvelDlg* g_pMainDlg = nullptr;
+HANDLE g_hInstanceMutex = nullptr;
+CAboutDlg* CTarvelDlg::m_pAboutDlg = nullptr;
+
+namespace {
+
+const wchar_t kInstanceMutexName[] = L"ORV Tarvel";
+const wchar_t kMessageCaption[] = L"ORV Tarvel";
+
+// GUID_ACDC_POWER_SOURCE: notifications when the notebook switches between AC and battery.
+const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
+
+}  // namespace
+
+CTarvelDlg::CTarvelDlg(CWnd* pParent)
+    : CDialog(IDD_TARVEL_DIALOG, pParent),
+      m_bOCAvailable(false),
+      m_bOCEnabled(true),
+      m_bNvidia(false),
+      m_bAti(false),
+      m_hAdlModule(nullptr),
+      m_hPowerNotify(nullptr) {
+    std::memset(&m_nid, 0, sizeof m_nid);
+    std::memset(&m_adlClockInfo, 0, sizeof m_adlClockInfo);
+    m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;
+    m_pAboutDlg = nullptr;
+}
+
+CTarvelDlg::~CTarvelDlg() {
+    // Events that still arrive (the brightness subscription outlives the dialog) must not
+    // reach a dialog that is gone.
+    if (g_pMainDlg == this)
+        g_pMainDlg = nullptr;
+    // The About window went with its owner; its object goes with the dialog.
+    delete m_pAboutDlg;
+    m_pAboutDlg = nullptr;
+}
+
+void CTarvelDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_RADIO_OVERCLOCK, m_btnOverclock);
+    DDX_Control(pDX, IDC_RADIO_DOWNCLOCK, m_btnDownclock);
+    DDX_Control(pDX, IDOK, m_btnOK);
+}
+
+BOOL CTarvelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    // Another instance holds the mutex: leave without a trace.
+    g_hInstanceMutex = ::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName);
+    if (g_hInstanceMutex != nullptr) {
+        g_hInstanceMutex = nullptr;
+        OnCancel();
+        return FALSE;
+    }
+    g_hInstanceMutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    AfxEnableControlContainer();
+
+    AddTrayIcon();
+    g_pMainDlg = this;
+
+    m_wmiAcpi.AddHWND(m_hWnd);
+    char eventBuffer[260];
+    std::memset(eventBuffer, 0, sizeof eventBuffer);
+    m_wmiAcpi.ORVWMIEvent(L"Select * from ORV_Event", eventBuffer, L"root\\wmi", L"WQL");
+
+    SubscribeBrightnessEvents();
+
+    m_bAti = InitAdl() != FALSE;
+    m_bNvidia = InitNvapi() == NVAPI_OK ? EnumNvidiaGpus() : false;
+    if (!m_bNvidia && !m_bAti) {
+        MessageBox(L"Your system doesn't have NVIDIA or ATI graphic chipset", kMessageCaption,
+                   MB_OK | MB_ICONEXCLAMATION);
+        ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        std::exit(1);
+    }
+
+    m_bOCAvailable = QueryOverclockOption();
+    if (m_bOCAvailable && m_bOCEnabled)
+        ApplyOverclock();
+
+    m_btnOverclock.EnableWindow(m_bOCAvailable);
+    m_btnDownclock.EnableWindow(m_bOCAvailable);
+    m_btnOK.EnableWindow(m_bOCAvailable);
+    m_btnOverclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_CHECKED : BST_UNCHECKED, 0);
+    m_btnDownclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_UNCHECKED : BST_CHECKED, 0);
+
+    m_pAboutDlg = new CAboutDlg;
+    m_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
+
+    m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
+    return TRUE;
+}

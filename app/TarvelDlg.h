@@ -1,0 +1,79 @@
+// The main dialog: never shown, it owns the program's state and receives every message
+// (tray callbacks, menu commands, firmware events, power broadcasts).
+#pragma once
+#include "AdlTypes.h"
+#include "AfxButton.h"
+#include "AfxDialog.h"
+#include "ORVWmiAcpi.h"
+#include "resource.h"
+#include <shellapi.h>
+
+class CAboutDlg;
+
+class CTarvelDlg : public CDialog {
+public:
+    explicit CTarvelDlg(CWnd* pParent = nullptr);
+    ~CTarvelDlg() override;
+
+    enum { IDD = IDD_TARVEL_DIALOG };
+
+    // Switching (NVIDIA back-end first, else ATI, else nothing).
+    void ApplyOverclock();
+    void RevertOverclock();
+
+    // The ATI back-end.
+    BOOL InitAdl();
+    bool AtiApplyOverclock();
+    void AtiRevertOverclock();
+
+    // The tray icon and the About box it shows.
+    void AddTrayIcon();
+    void CenterAboutDialog();
+
+    static CAboutDlg* m_pAboutDlg;
+
+    HICON m_hIcon;
+    CORVWmiAcpi m_wmiAcpi;
+    NOTIFYICONDATAW m_nid;
+    bool m_bOCAvailable;
+    bool m_bOCEnabled;
+    bool m_bNvidia;
+    bool m_bAti;
+    HMODULE m_hAdlModule;
+    HPOWERNOTIFY m_hPowerNotify;
+    CButton m_btnOverclock;
+    CButton m_btnDownclock;
+    CButton m_btnOK;
+    ADLAdapterODClockInfo m_adlClockInfo;
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFirmwareEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    void OnClose();
+    void OnDestroy();
+    void OnEndSession(BOOL bEnding);
+    void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+    void OnBnClickedOk();
+    void OnBnClickedCancel();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // What the dialog registered outside the process, given back on every way out.
+    void ReleaseRegistrations();
+};
+
+// The main dialog while it exists; null before it is initialised and after it is gone.
+extern CTarvelDlg* g_pMainDlg;
+// The single-instance mutex "ORV Tarvel".
+extern HANDLE g_hInstanceMutex;
