@@ -11,7 +11,8 @@ if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; t
 fi
 for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # The lock descriptor is closed for Xvfb: it would otherwise hold the lock for its life.
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 8>&- &
     pid=$!
     for _ in $(seq 1 50); do
         [ -e "/tmp/.X11-unix/X$n" ] && break

@@ -4,6 +4,7 @@
 #include "FirmwareChannel.h"
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     void Reply(int result, const std::string& text) { m_script.push_back({result, text, true}); }
 
     std::vector<RecordedRequest> requests;
+    // Called with each request's text as it arrives, to merge it into a wider call log.
+    std::function<void(const std::string&)> onRequest;
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> t;
@@ -53,6 +56,7 @@ private:
         for (int i = 0; i < replySize; ++i)
             if (reply[i] != 0) r.replyWasZeroed = false;
         requests.push_back(r);
+        if (onRequest) onRequest(r.text);
 
         ScriptedReply s{1, "0", true};
         if (!m_script.empty()) {
