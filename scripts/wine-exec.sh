@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # CTest's emulator for the x86_64 build: runs a Windows program under 64-bit Wine in the
-# build folder's own prefix, creating and configuring the prefix on first use, with an
-# X display (a private Xvfb when none is given) and one persistent wineserver so that
-# each test does not pay for Wine's start-up.
+# build folder's own prefix, inside a session (prefix, X display, persistent wineserver)
+# that wine-session.sh starts on first use. wine-stop.sh ends it.
 #   wine-exec.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -13,15 +12,6 @@ if [ -z "${WINEPREFIX:-}" ]; then
     root=$(tarvel_build_root "$prog") || { echo "wine-exec: no build folder above $prog" >&2; exit 2; }
     export WINEPREFIX="$root/wineprefix"
 fi
-state="$WINEPREFIX.state"
-mkdir -p "$state"
-
-"$here/wine-prefix.sh" "$WINEPREFIX" >&2
-
-if [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=$("$here/xvfb-start.sh" "$state")
-fi
-
-# One server for all tests of this prefix; it leaves by itself 30 s after the last program.
-"$WINESERVER" -p30 >/dev/null 2>&1 || true
+DISPLAY=$("$here/wine-session.sh" "$WINEPREFIX")
+export DISPLAY
 exec "$WINELOADER" "$@"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Ends every Wine process of a prefix and its private Xvfb: nothing is left running.
+# Ends the Wine session of a prefix (wineserver and every Wine program) and its private
+# Xvfb: nothing is left running.
 #   wine-stop.sh PREFIX
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-env.sh"
@@ -11,6 +12,6 @@ if [ -d "$WINEPREFIX" ]; then
 fi
 if [ -f "$state/xvfb.pid" ]; then
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid" "$state/xvfb.display"
 fi
+rm -f "$state/xvfb.pid" "$state/xvfb.display" "$state/session"
 exit 0

@@ -50,8 +50,14 @@ struct MessageBoxView {
     std::vector<std::wstring> buttons;  // captions of the push buttons, in order
     std::vector<int> buttonIds;
     bool hasIcon = false;               // an icon static is shown
-    HICON icon = nullptr;               // the icon it shows
+    HWND iconControl = nullptr;
 };
+
+// Which of the system's message-box icons an icon control shows on the screen ("hand",
+// "question", "exclamation", "asterisk"), or "" when none matches. Icon handles are not
+// comparable across processes, so the control's pixels are compared with the icons drawn
+// here on the dialog's background.
+std::wstring StandardIconShown(HWND iconControl);
 
 // The message boxes a process shows now.
 std::vector<MessageBoxView> MessageBoxes(DWORD pid);

@@ -1,0 +1,110 @@
+#include "SimNotebookClient.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "../common/ControlWire.h"
+#include "../common/PipeChannel.h"
+#include "../common/PipeNames.h"
+
+namespace simnb {
+namespace {
+
+constexpr DWORD kBusyWaitMs = 2000;
+constexpr DWORD kAnswerTimeoutMs = 15000;
+
+}  // namespace
+
+ControlAnswer SimNotebookClient::Command(const std::vector<std::string>& words) const {
+    ControlAnswer answer;
+    PipeChannel channel(ConnectToPipe(kControlPipeName, kBusyWaitMs));
+    if (!channel.Valid()) {
+        answer.text = "simnotebook is not running";
+        return answer;
+    }
+    std::string reply;
+    if (channel.Write(EncodeControlRequest(words), kAnswerTimeoutMs) != PipeIo::Ok ||
+        channel.Read(reply, kMaxControlAnswerBytes, kAnswerTimeoutMs) != PipeIo::Ok) {
+        answer.text = "simnotebook did not answer";
+        return answer;
+    }
+    answer.reached = true;
+    if (reply.compare(0, 3, "OK\n") == 0) {
+        answer.ok = true;
+        answer.text = reply.substr(3);
+    } else if (reply.compare(0, 4, "ERR ") == 0) {
+        answer.text = reply.substr(4);
+    } else {
+        answer.text = "unexpected answer from simnotebook";
+    }
+    return answer;
+}
+
+bool SimNotebookClient::IsRunning() const { return Command({"status"}).ok; }
+
+bool SimNotebookClient::SetVar(const std::string& key, int64_t value) const {
+    return Succeeds({"set", key, std::to_string(value)});
+}
+
+std::optional<int64_t> SimNotebookClient::GetVar(const std::string& key) const {
+    ControlAnswer answer = Command({"get", key});
+    if (!answer.ok) return std::nullopt;
+    return static_cast<int64_t>(std::strtoll(answer.text.c_str(), nullptr, 10));
+}
+
+std::vector<JournalEntry> SimNotebookClient::Journal(uint64_t since) const {
+    std::vector<JournalEntry> entries;
+    ControlAnswer answer = Command({"journal", "--since", std::to_string(since)});
+    if (!answer.ok) return entries;
+    std::istringstream lines(answer.text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        JournalEntry entry;
+        if (ParseJournalLine(line, &entry)) entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool SimNotebookClient::Clear() const { return Succeeds({"clear"}); }
+bool SimNotebookClient::Reset() const { return Succeeds({"reset"}); }
+
+int SimNotebookClient::RaiseEvent(uint64_t wParam) const {
+    ControlAnswer answer = Command({"event", std::to_string(wParam)});
+    if (!answer.ok || answer.text.compare(0, 12, "subscribers=") != 0) return -1;
+    return std::atoi(answer.text.c_str() + 12);
+}
+
+bool SimNotebookClient::RefuseAll(bool on) const { return Succeeds({"fault", "refuse", on ? "on" : "off"}); }
+bool SimNotebookClient::RefuseNext(unsigned count) const {
+    return Succeeds({"fault", "refuse", "next", std::to_string(count)});
+}
+
+bool SimNotebookClient::ReplyText(const std::string& text, bool once) const {
+    if (once) return Succeeds({"fault", "reply", text, "--once"});
+    return Succeeds({"fault", "reply", text});
+}
+
+bool SimNotebookClient::ReplyDigits800(bool once) const { return ReplyText("digits800", once); }
+bool SimNotebookClient::ReplyOff() const { return Succeeds({"fault", "reply", "off"}); }
+
+bool SimNotebookClient::Keep(const std::string& key, int64_t value) const {
+    return Succeeds({"fault", "keep", key, std::to_string(value)});
+}
+bool SimNotebookClient::KeepOff(const std::string& key) const { return Succeeds({"fault", "keep", key, "off"}); }
+bool SimNotebookClient::SetAbsent(bool absent) const { return Succeeds({"fault", "absent", absent ? "on" : "off"}); }
+
+std::optional<std::string> SimNotebookClient::StatusValue(const std::string& name) const {
+    ControlAnswer answer = Command({"status"});
+    if (!answer.ok) return std::nullopt;
+    std::istringstream lines(answer.text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, name.size() + 1, name + " ") == 0) return line.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// The service may close before its answer is read; either way it is on its way out.
+bool SimNotebookClient::Quit() const { return Command({"quit"}).reached || !IsRunning(); }
+
+}  // namespace simnb

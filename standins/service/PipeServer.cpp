@@ -1,0 +1,111 @@
+#include "PipeServer.h"
+
+namespace simnb {
+namespace {
+
+constexpr DWORD kPipeBufferBytes = 64 * 1024;
+constexpr DWORD kCreateRetryMs = 100;
+
+}  // namespace
+
+PipeServer::PipeServer(std::wstring name, Handler handler)
+    : m_name(std::move(name)), m_handler(std::move(handler)), m_stop(MakeManualEvent()) {}
+
+PipeServer::~PipeServer() { Stop(); }
+
+bool PipeServer::Start() {
+    if (Running()) return true;
+    if (!m_stop.Valid()) return false;
+    // The first instance is made here, so that Start fails visibly when the name is taken.
+    UniqueHandle first = CreateInstance();
+    if (!first.Valid()) return false;
+    ResetEvent(m_stop.Get());
+    auto pending = std::make_shared<UniqueHandle>(std::move(first));
+    m_acceptor = std::thread([this, pending] {
+        UniqueHandle pipe = std::move(*pending);
+        for (;;) {
+            if (!pipe.Valid()) pipe = CreateInstance();
+            if (!pipe.Valid()) {
+                if (WaitForSingleObject(m_stop.Get(), kCreateRetryMs) != WAIT_TIMEOUT) return;
+                continue;
+            }
+            if (!WaitForClient(pipe.Get())) {
+                if (WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0) return;
+                pipe.Reset();
+                continue;
+            }
+            Serve(std::move(pipe));
+        }
+    });
+    return true;
+}
+
+void PipeServer::Stop() {
+    if (!Running()) return;
+    SetEvent(m_stop.Get());
+    m_acceptor.join();
+    std::list<std::unique_ptr<Connection>> connections;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        connections.swap(m_connections);
+    }
+    for (auto& connection : connections) SetEvent(connection->cancel.Get());
+    for (auto& connection : connections) connection->thread.join();
+}
+
+UniqueHandle PipeServer::CreateInstance() const {
+    return UniqueHandle(CreateNamedPipeW(m_name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                         PIPE_UNLIMITED_INSTANCES, kPipeBufferBytes, kPipeBufferBytes, 0,
+                                         nullptr));
+}
+
+bool PipeServer::WaitForClient(HANDLE pipe) {
+    UniqueHandle connected = MakeManualEvent();
+    if (!connected.Valid()) return false;
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = connected.Get();
+    if (ConnectNamedPipe(pipe, &overlapped)) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_PIPE_CONNECTED) return true;
+    if (error != ERROR_IO_PENDING) return false;
+    HANDLE waits[2] = {connected.Get(), m_stop.Get()};
+    DWORD wait = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (wait != WAIT_OBJECT_0) CancelIoEx(pipe, &overlapped);
+    DWORD unused = 0;
+    BOOL done = GetOverlappedResult(pipe, &overlapped, &unused, TRUE);
+    return wait == WAIT_OBJECT_0 && done;
+}
+
+void PipeServer::Serve(UniqueHandle pipe) {
+    ReapFinished();
+    auto connection = std::make_unique<Connection>();
+    connection->cancel = MakeManualEvent();
+    if (!connection->cancel.Valid()) return;
+    Connection* raw = connection.get();
+    auto channel = std::make_shared<PipeChannel>(std::move(pipe));
+    raw->thread = std::thread([this, raw, channel] {
+        m_handler(*channel, raw->cancel.Get());
+        raw->finished.store(true);
+    });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_connections.push_back(std::move(connection));
+}
+
+void PipeServer::ReapFinished() {
+    std::list<std::unique_ptr<Connection>> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_connections.begin(); it != m_connections.end();) {
+            if ((*it)->finished.load()) {
+                finished.push_back(std::move(*it));
+                it = m_connections.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& connection : finished) connection->thread.join();
+}
+
+}  // namespace simnb

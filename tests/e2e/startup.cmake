@@ -1,0 +1,1 @@
+tarvel_add_e2e_test(startup_e2e_tests SOURCES StartupTest.cpp)

@@ -1,0 +1,95 @@
+// A message-only window on a thread of its own that records every WM_BRIGHTNESS_CHANGED
+// it processes, and a binding that makes it the main dialog's window for the sink.
+#pragma once
+#include "AppMessages.h"
+#include "TarvelDlg.h"
+#include <windows.h>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct WmiReceivedMessage {
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD threadId;
+};
+
+class WmiTestWindow {
+public:
+    WmiTestWindow() {
+        std::promise<HWND> created;
+        std::future<HWND> window = created.get_future();
+        m_thread = std::thread([this, &created] { Run(created); });
+        m_hWnd = window.get();
+    }
+    ~WmiTestWindow() {
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    WmiTestWindow(const WmiTestWindow&) = delete;
+    WmiTestWindow& operator=(const WmiTestWindow&) = delete;
+
+    HWND Handle() const { return m_hWnd; }
+    DWORD ThreadId() const { return m_threadId; }
+    std::vector<WmiReceivedMessage> Received() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_received;
+    }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<WmiTestWindow*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        if (self != nullptr && message == WM_BRIGHTNESS_CHANGED) {
+            // Slow on purpose: a sender that did not wait for the window would return long
+            // before the message is recorded.
+            ::Sleep(100);
+            std::lock_guard<std::mutex> lock(self->m_mutex);
+            self->m_received.push_back({wParam, lParam, ::GetCurrentThreadId()});
+            return 0;
+        }
+        if (message == WM_DESTROY)
+            ::PostQuitMessage(0);
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+
+    void Run(std::promise<HWND>& created) {
+        m_threadId = ::GetCurrentThreadId();
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TarvelWmiTestWindow";
+        ::RegisterClassW(&wc);
+        HWND hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        created.set_value(hWnd);
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+            ::DispatchMessageW(&msg);
+    }
+
+    HWND m_hWnd = nullptr;
+    DWORD m_threadId = 0;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::vector<WmiReceivedMessage> m_received;
+};
+
+// While it lives, g_pMainDlg is a main dialog whose window is the given one.
+class WmiMainDialogBinding {
+public:
+    explicit WmiMainDialogBinding(HWND hWnd) {
+        m_dialog.m_hWnd = hWnd;
+        g_pMainDlg = &m_dialog;
+    }
+    ~WmiMainDialogBinding() {
+        m_dialog.m_hWnd = nullptr;
+        g_pMainDlg = nullptr;
+    }
+    WmiMainDialogBinding(const WmiMainDialogBinding&) = delete;
+    WmiMainDialogBinding& operator=(const WmiMainDialogBinding&) = delete;
+
+private:
+    CTarvelDlg m_dialog;
+};
