@@ -23,12 +23,6 @@ LRESULT CTarvelDlg::OnTaskbarCreated(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CTarvelDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
-    if (lParam != WM_RBUTTONUP)
-        return 1;
-    return 1;
-}
-
 BOOL CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
     case ID_TRAY_ENABLE:

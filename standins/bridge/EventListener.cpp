@@ -50,20 +50,24 @@ void EventListener::Run() {
     do {
         // No busy wait here: a busy or missing service is simply tried again a little later.
         PipeChannel channel(ConnectToPipe(kFirmwarePipeName, 0));
-        bool subscribed = channel.Valid() && Subscribe(channel);
-        ReportFirstAttempt(subscribed);
-        if (subscribed) ReceiveEvents(channel);
+        Subscription outcome = channel.Valid() ? Subscribe(channel) : Subscription::Unreachable;
+        ReportFirstAttempt(outcome == Subscription::Made);
+        // The firmware said no to this query: asking again would not change its mind.
+        if (outcome == Subscription::Rejected) return;
+        if (outcome == Subscription::Made) ReceiveEvents(channel);
     } while (WaitForSingleObject(m_stop.Get(), kRetryMs) == WAIT_TIMEOUT);
 }
 
-bool EventListener::Subscribe(const PipeChannel& channel) {
-    if (channel.Write(m_subscribeMessage, kAckTimeoutMs, m_stop.Get()) != PipeIo::Ok) return false;
+EventListener::Subscription EventListener::Subscribe(const PipeChannel& channel) {
+    if (channel.Write(m_subscribeMessage, kAckTimeoutMs, m_stop.Get()) != PipeIo::Ok) return Subscription::Unreachable;
     std::string answer;
-    if (channel.Read(answer, sizeof(WireSubscribeAck), kAckTimeoutMs, m_stop.Get()) != PipeIo::Ok) return false;
+    if (channel.Read(answer, sizeof(WireSubscribeAck), kAckTimeoutMs, m_stop.Get()) != PipeIo::Ok) {
+        return Subscription::Unreachable;
+    }
     WireSubscribeAck ack;
-    if (answer.size() != sizeof ack) return false;
+    if (answer.size() != sizeof ack) return Subscription::Unreachable;
     std::memcpy(&ack, answer.data(), sizeof ack);
-    return ack.result != 0;
+    return ack.result != 0 ? Subscription::Made : Subscription::Rejected;
 }
 
 void EventListener::ReceiveEvents(const PipeChannel& channel) {

@@ -28,7 +28,8 @@ public:
 private:
     static DWORD WINAPI ThreadMain(void* self);
     void Run();
-    bool Subscribe(const PipeChannel& channel);
+    enum class Subscription { Made, Rejected, Unreachable };
+    Subscription Subscribe(const PipeChannel& channel);
     void ReceiveEvents(const PipeChannel& channel);
     void ReportFirstAttempt(bool subscribed);
 

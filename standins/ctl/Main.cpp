@@ -22,7 +22,11 @@ const char kUsage[] =
     "  fault refuse on|off|next N\n"
     "  fault reply TEXT|digits800|off [--once]\n"
     "  fault keep KEY VALUE|off | fault keep off\n"
-    "  fault absent on|off\n";
+    "  fault absent on|off\n"
+    "  gpu status | gpu set displays|physical|logical N\n"
+    "  nv fault status ID|NAME STATUS|off [--at N|--index N] | nv fault offer ID|NAME on|off | nv fault off\n"
+    "  adl fault status NAME STATUS|off [--at N] | adl fault off\n"
+    "  adl set flags N | adl set memory|engine default|current|max|min|requested|applied N\n";
 
 std::vector<std::string> Arguments() {
     std::vector<std::string> words;

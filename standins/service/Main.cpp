@@ -13,6 +13,7 @@
 #include "../common/UniqueHandle.h"
 #include "ServiceHost.h"
 #include "firmware/FirmwareDomain.h"
+#include "gpu/GpuDomain.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ int main() {
         });
     }
     host.AddDomain(std::make_unique<simnb::FirmwareDomain>(host.GetJournal()));
+    host.AddDomain(std::make_unique<simnb::GpuDomain>(host.GetJournal()));
     std::string error;
     if (!host.Start(&error)) {
         std::fprintf(stderr, "simnotebook: %s\n", error.c_str());

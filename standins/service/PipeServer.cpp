@@ -34,7 +34,11 @@ bool PipeServer::Start() {
                 pipe.Reset();
                 continue;
             }
+            // The next instance exists before this connection can end, so that a client never
+            // finds the name gone between two connections.
+            UniqueHandle next = CreateInstance();
             Serve(std::move(pipe));
+            pipe = std::move(next);
         }
     });
     return true;

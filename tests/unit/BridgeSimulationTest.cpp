@@ -229,6 +229,18 @@ TEST_F(BridgeSimulation, RefusedOrAbsentFirmwareFailsQuicklyAndLeavesTheReplyAlo
     EXPECT_NE(0, Call(request, untouched));
 }
 
+TEST_F(BridgeSimulation, JournalLongerThanOnePipeReadComesBackWhole) {
+    Request request("root\\WMI:Q:ORV_System:System:1");
+    Reply reply;
+    for (int i = 0; i < 60; ++i) ASSERT_NE(0, Call(request, reply));
+    std::vector<simnb::JournalEntry> calls = Calls();
+    ASSERT_EQ(60u, calls.size());
+    for (size_t i = 1; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i - 1].seq + 1, calls[i].seq);
+        EXPECT_LE(calls[i - 1].time, calls[i].time);
+    }
+}
+
 TEST_F(BridgeSimulation, UnusableArgumentsFailWithoutReachingTheFirmware) {
     Request request("root\\WMI:Q:ORV_AP:AP:6");
     Reply reply;
@@ -310,6 +322,10 @@ TEST_F(BridgeSimulation, OnlyTheFirmwareEventQueryIsAccepted) {
     char buffer[260] = {};
     EXPECT_FALSE(bridge.ORVWMIEvent(L"Select * from Win32_Process", buffer, L"root\\wmi", L"WQL"));
     EXPECT_EQ(std::optional<std::string>("0"), m_ctl.StatusValue("subscribers"));
+    Sleep(600);  // a refused subscription is not tried again and again
+    int attempts = 0;
+    for (auto& entry : m_ctl.Journal()) attempts += entry.Action() == "subscribe" ? 1 : 0;
+    EXPECT_EQ(1, attempts);
 }
 
 }  // namespace

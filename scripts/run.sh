@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs Tarvel on the simulated notebook under Wine and reports what it does: start-up on an
+# NVIDIA notebook whose firmware offers the overclock, the tray menu, a firmware event, a
+# resume from suspend, and the exit. With DISPLAY set you can use Tarvel yourself before
+# the exit (press Enter to end); without, it runs under a private Xvfb and saves a
+# screenshot of the open tray menu. Nothing is left running afterwards.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$here/.." && pwd)
+cd "$top"
+
+"$here/setup.sh"
+echo "== building Tarvel and the simulated notebook"
+cmake --preset x86_64 >/dev/null
+cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel simnotebook notebookctl sessionctl simnvapi >/dev/null
+
+. "$here/wine-env.sh"
+bin="$top/build/x86_64/bin"
+out="$top/build/x86_64/run"
+mkdir -p "$out"
+export WINEPREFIX="$top/build/x86_64/wineprefix-run"
+interactive=0
+if [ -n "${DISPLAY:-}" ] && [ -z "${TARVEL_HEADLESS:-}" ]; then interactive=1; else unset DISPLAY; fi
+DISPLAY=$("$here/wine-session.sh" "$WINEPREFIX")
+export DISPLAY
+
+w() { "$WINELOADER" "$@" 2>/dev/null | tr -d '\r'; }
+ctl() { w "$bin/notebookctl.exe" "$@"; }
+session() { w "$bin/sessionctl.exe" "$@"; }
+tarvel_pid=
+cleanup() {
+    if [ -n "$tarvel_pid" ] && kill -0 "$tarvel_pid" 2>/dev/null; then session command 303 >/dev/null || true; sleep 2; fi
+    ctl quit >/dev/null 2>&1 || true
+    rm -f "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"
+    "$here/wine-stop.sh" "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+ap6() { printf '0x%X' "$(ctl get AP:6)"; }
+gpu() { ctl gpu status 2>/dev/null | sed -n 's/^nvidia clocks *//p' | head -1; }
+wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
+    local end=$((SECONDS + $1)); shift
+    until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.3; done
+}
+journal_has() { ctl journal | grep -q -- "$1"; }
+
+echo "== the simulated notebook: NVIDIA GPU, firmware overclock option on, AP:6 = 0x100"
+ctl start >/dev/null
+ctl set System:0 2 >/dev/null
+ctl set AP:6 256 >/dev/null
+cp "$bin/nvapi64.dll" "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"
+
+echo "== starting Tarvel"
+"$WINELOADER" "$bin/Tarvel.exe" >"$out/tarvel.log" 2>&1 &
+tarvel_pid=$!
+if wait_for 40 bash -c "[ \"\$(\"$WINELOADER\" \"$bin/notebookctl.exe\" get AP:6 2>/dev/null | tr -d '\r')\" = 257 ]"; then
+    echo "   overclock applied at start-up: GPU clocks $(gpu), AP:6 = $(ap6) (bit 0 set, firmware bits kept)"
+else
+    echo "   Tarvel did not apply the overclock; journal:"; ctl journal | tail -20; exit 1
+fi
+
+echo "== the tray menu"
+sleep 1
+xdotool mousemove 789 589 click 3 2>/dev/null || true
+sleep 1.5
+import -window root -crop 800x600+0+0 "$out/menu.png" 2>/dev/null && echo "   screenshot of the open menu: $out/menu.png"
+xdotool key Escape 2>/dev/null || true
+
+echo "== firmware event 96 with the overclock option switched off"
+ctl set System:0 0 >/dev/null
+ctl clear >/dev/null
+ctl event 0x60 >/dev/null
+wait_for 15 journal_has 'ORV_AP:AP:6:' || true
+echo "   Tarvel waited 3 s, found the option off and restored the default clocks: GPU $(gpu), AP:6 = $(ap6)"
+
+echo "== firmware event 96 with the option on again"
+ctl set System:0 2 >/dev/null
+ctl clear >/dev/null
+ctl event 0x60 >/dev/null
+wait_for 15 journal_has 'ORV_AP:AP:6:' || true
+echo "   the overclock is applied again: GPU $(gpu), AP:6 = $(ap6)"
+
+echo "== resume from suspend"
+echo "   Tarvel answered the broadcast with $(session resume | sed -n 's/^answer //p') after its 2 s wait"
+echo "   the default clocks are restored until the firmware offers the option again: GPU $(gpu), AP:6 = $(ap6)"
+
+if [ $interactive = 1 ]; then
+    echo "== Tarvel runs on display $DISPLAY: right-click its icon at the bottom right of the Wine desktop."
+    echo "   Drive the notebook with: scripts/wine-exec.sh $bin/notebookctl.exe ... (WINEPREFIX=$WINEPREFIX)"
+    read -r -p "   Press Enter to exit Tarvel. " _
+fi
+
+echo "== exit"
+session command 303 >/dev/null
+wait "$tarvel_pid" && status=0 || status=$?
+tarvel_pid=
+echo "   Tarvel exited with status $status; GPU $(gpu), AP:6 = $(ap6)"

@@ -1,0 +1,302 @@
+// The tray icon and its menu, used with the real pointer: which clicks open the menu,
+// what the menu shows in each state, and what each entry does.
+#include "RunningTarvel.h"
+#include "ScreenAndPointer.h"
+#include <gtest/gtest.h>
+
+using namespace e2e;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The menu's entries top to bottom in the second column, with their measured heights:
+// text entries 16 + 4 pixels, separators half the check-mark height.
+enum Row { Enable, Disable, Separator1, About, Separator2, Exit, RowCount };
+
+struct MenuView {
+    HWND hWnd = nullptr;
+    RECT rect = {};
+    Picture picture;
+    int rowTop[RowCount] = {};
+    int rowHeight[RowCount] = {};
+
+    // Pixels of a row (inside the menu's border) that satisfy pred.
+    template <typename Pred>
+    int Count(Row row, Pred pred) const {
+        int n = 0;
+        int border = (picture.width - ContentWidth()) / 2;
+        for (int y = rowTop[row]; y < rowTop[row] + rowHeight[row]; ++y)
+            for (int x = border; x < picture.width - border; ++x)
+                if (pred(picture.At(x, y))) ++n;
+        return n;
+    }
+    int ContentWidth() const { return picture.width - 2 * ((picture.height - ContentHeight()) / 2); }
+    int ContentHeight() const {
+        int h = 0;
+        for (int r = 0; r < RowCount; ++r) h += rowHeight[r];
+        return h;
+    }
+    POINT Middle(Row row) const {
+        return POINT{rect.right - 25, rect.top + rowTop[row] + rowHeight[row] / 2};
+    }
+};
+
+bool IsRed(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100; }
+bool IsDark(COLORREF c) { return GetRValue(c) < 60 && GetGValue(c) < 60 && GetBValue(c) < 60; }
+bool IsGrey(COLORREF c) {
+    int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    return r > 90 && r < 200 && std::abs(r - g) < 12 && std::abs(r - b) < 12;
+}
+
+MenuView ReadMenu(HWND menu) {
+    MenuView v;
+    v.hWnd = menu;
+    ::GetWindowRect(menu, &v.rect);
+    v.picture = Capture(v.rect);
+    int separator = ::GetSystemMetrics(SM_CYMENUCHECK) / 2;
+    int heights[RowCount] = {20, 20, separator, 20, separator, 20};
+    int content = 0;
+    for (int h : heights) content += h;
+    int y = (v.picture.height - content) / 2;
+    for (int r = 0; r < RowCount; ++r) {
+        v.rowTop[r] = y;
+        v.rowHeight[r] = heights[r];
+        y += heights[r];
+    }
+    return v;
+}
+
+class TrayMenu : public RunningTarvel {
+protected:
+    POINT IconCentre() {
+        RECT icons = {};
+        WaitUntil([&] {
+            icons = TrayIconsArea();
+            return icons.right > icons.left;
+        }, 10s);
+        return POINT{(icons.left + icons.right) / 2, (icons.top + icons.bottom) / 2};
+    }
+
+    // Opens the menu with a right click on the icon and reads it.
+    MenuView OpenWithPointer() {
+        POINT icon = IconCentre();
+        Click(icon.x, icon.y, 3);
+        HWND menu = nullptr;
+        WaitUntil([&] { return (menu = VisibleMenu(tarvel.Id())) != nullptr; }, 10s);
+        if (menu == nullptr) return MenuView{};
+        // Painted when its last entry shows its icon and two looks in a row agree.
+        MenuView view, previous;
+        WaitUntil([&] {
+            previous = view;
+            view = ReadMenu(menu);
+            return view.Count(Exit, IsRed) > 20 && view.picture.pixels == previous.picture.pixels;
+        }, 5s, 150ms);
+        return view;
+    }
+
+    void CloseMenu() {
+        Xdotool("key Escape");
+        WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
+    }
+
+    void Choose(const MenuView& menu, Row row) {
+        POINT p = menu.Middle(row);
+        Click(p.x, p.y, 1);
+        WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
+    }
+
+    // Brings the firmware option to the state wanted through the firmware's own path.
+    // With the option on and the wish off, Tarvel asks the user instead of switching.
+    void SetOptionThroughFirmware(bool on, bool wishOn) {
+        ASSERT_TRUE(notebook.SetVar("System:0", on ? 2 : 0));
+        Mark();
+        ASSERT_EQ(notebook.RaiseEvent(0x60), 1);
+        if (on && !wishOn) {
+            MessageBoxView prompt = WaitForMessageBox(tarvel.Id(), 10s);
+            ASSERT_NE(prompt.hWnd, nullptr);
+            Dismiss(prompt);
+            ASSERT_TRUE(WaitUntil([&] { return MessageBoxes(tarvel.Id()).empty(); }, 5s));
+        } else {
+            ASSERT_TRUE(WaitForCall(on ? "S AP:6=1" : "S AP:6=0"));
+        }
+        WaitUntilQuiet();
+    }
+};
+
+}  // namespace
+
+TEST_F(TrayMenu, OnlyARightClickOpensTheMenu) {
+    Launch();
+    POINT icon = IconCentre();
+    Click(icon.x, icon.y, 1);
+    ::Sleep(800);
+    EXPECT_EQ(VisibleMenu(tarvel.Id()), nullptr) << "left click";
+    Click(icon.x, icon.y, 1, 2);
+    ::Sleep(800);
+    EXPECT_EQ(VisibleMenu(tarvel.Id()), nullptr) << "double click";
+
+    MenuView menu = OpenWithPointer();
+    ASSERT_NE(menu.hWnd, nullptr) << "right click";
+    // Near the screen's corner the menu is kept on the screen, touching the cursor.
+    RECT desktop;
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    EXPECT_LE(menu.rect.right, desktop.right);
+    EXPECT_LE(menu.rect.bottom, desktop.bottom);
+    EXPECT_TRUE(menu.rect.left <= icon.x && icon.x <= menu.rect.right && menu.rect.top <= icon.y && icon.y <= menu.rect.bottom);
+    CloseMenu();
+    EXPECT_TRUE(CallsSinceMark().empty());
+}
+
+TEST_F(TrayMenu, OpensWithItsTopLeftCornerAtTheCursor) {
+    Launch();
+    MoveTo(300, 200);
+    ASSERT_TRUE(WaitUntil([] {
+        POINT p;
+        return ::GetCursorPos(&p) && p.x == 300 && p.y == 200;
+    }, 5s));
+    ::PostMessageW(dialog, 0x401, 1, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = VisibleMenu(tarvel.Id())) != nullptr; }, 10s));
+    RECT r;
+    ::GetWindowRect(menu, &r);
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 200);
+    CloseMenu();
+}
+
+TEST_F(TrayMenu, OtherMouseMessagesOpenNothing) {
+    Launch();
+    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_MOUSEMOVE,
+                     WM_MBUTTONUP, WM_CONTEXTMENU})
+        EXPECT_EQ(::SendMessageW(dialog, 0x401, 1, m), 1) << m;
+    ::Sleep(500);
+    EXPECT_EQ(VisibleMenu(tarvel.Id()), nullptr);
+    EXPECT_TRUE(CallsSinceMark().empty());
+}
+
+// The four states of the firmware option and the user's wish, each as the menu shows it.
+TEST_F(TrayMenu, ShowsTheCurrentChoiceAndGreysItWhileTheOptionIsOff) {
+    Launch();
+    struct { bool available, enabled; const wchar_t* name; } states[] = {
+        {true, true, L"on-enabled"}, {true, false, L"on-disabled"}, {false, false, L"off-disabled"}, {false, true, L"off-enabled"}};
+    for (const auto& s : states) {
+        SCOPED_TRACE(testing::Message() << "available " << s.available << " enabled " << s.enabled);
+        ::SendMessageW(dialog, WM_COMMAND, s.enabled ? 300 : 301, 0);
+        SetOptionThroughFirmware(s.available, s.enabled);
+        MenuView menu = OpenWithPointer();
+        ASSERT_NE(menu.hWnd, nullptr);
+        std::wstring saved = menu.picture.Save(std::wstring(L"tray-menu-") + s.name + L".bmp");
+        SCOPED_TRACE(testing::Message() << "picture " << std::string(saved.begin(), saved.end()));
+
+        Row current = s.enabled ? Enable : Disable;
+        Row other = s.enabled ? Disable : Enable;
+        if (s.available) {
+            EXPECT_GT(menu.Count(current, IsRed), 20) << "red check mark on the current choice";
+            EXPECT_EQ(menu.Count(other, IsRed), 0);
+            EXPECT_GT(menu.Count(Enable, IsDark), 20) << "enabled text";
+            EXPECT_GT(menu.Count(Disable, IsDark), 20) << "enabled text";
+        } else {
+            // Greyed: the black check mark only as an embossed silhouette, the text grey.
+            EXPECT_EQ(menu.Count(current, IsRed), 0);
+            EXPECT_EQ(menu.Count(current, IsDark), 0);
+            EXPECT_GT(menu.Count(current, IsGrey), menu.Count(other, IsGrey) + 20) << "embossed check mark";
+            EXPECT_EQ(menu.Count(other, IsDark), 0);
+            EXPECT_GT(menu.Count(Enable, IsGrey), 20);
+            EXPECT_GT(menu.Count(Disable, IsGrey), 20);
+        }
+        // About and Exit work in every state: red icons, black text.
+        EXPECT_GT(menu.Count(About, IsRed), 20);
+        EXPECT_GT(menu.Count(About, IsDark), 20);
+        EXPECT_GT(menu.Count(Exit, IsRed), 20);
+        EXPECT_GT(menu.Count(Exit, IsDark), 20);
+        EXPECT_GT(menu.Count(Separator1, IsGrey), 20) << "etched line";
+        CloseMenu();
+    }
+}
+
+TEST_F(TrayMenu, EnableAndDisableSwitchWithThePointer) {
+    Launch();
+    MenuView menu = OpenWithPointer();
+    ASSERT_NE(menu.hWnd, nullptr);
+    Choose(menu, Enable);  // enabled already: applied again
+    ASSERT_TRUE(WaitForCall("S AP:6=1"));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), NvApplyCalls(1));
+
+    Mark();
+    menu = OpenWithPointer();
+    Choose(menu, Disable);
+    ASSERT_TRUE(WaitForCall("S AP:6=0"));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), NvRevertCalls(1));
+
+    menu = OpenWithPointer();
+    EXPECT_GT(menu.Count(Disable, IsRed), 20);
+    EXPECT_EQ(menu.Count(Enable, IsRed), 0);
+    CloseMenu();
+}
+
+TEST_F(TrayMenu, AboutShowsOneWindowCentredEachTime) {
+    Launch();
+    HWND about = nullptr;
+    for (int round = 0; round < 2; ++round) {
+        MenuView menu = OpenWithPointer();
+        ASSERT_NE(menu.hWnd, nullptr);
+        Choose(menu, About);
+        HWND shown = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (HWND h : TopLevelWindows(tarvel.Id(), L"#32770", L"About Tarvel"))
+                if (::IsWindowVisible(h)) shown = h;
+            return shown != nullptr;
+        }, 10s));
+        if (about == nullptr) about = shown;
+        EXPECT_EQ(shown, about) << "the same window both times";
+        EXPECT_EQ(TopLevelWindows(tarvel.Id(), L"#32770", L"About Tarvel").size(), 1u);
+
+        RECT r, d;
+        ::GetWindowRect(shown, &r);
+        ::GetWindowRect(::GetDesktopWindow(), &d);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        EXPECT_EQ(r.left, (d.right - d.left) / 2 - w / 2);
+        EXPECT_EQ(r.top, (d.bottom - d.top) / 2 - h / 2);
+
+        // Moved away and closed with its OK button: hidden, not destroyed.
+        ::SetWindowPos(shown, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ::PostMessageW(shown, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(shown); }, 5s));
+        EXPECT_TRUE(::IsWindow(shown));
+    }
+}
+
+TEST_F(TrayMenu, ExitRevertsTwiceAndEndsCleanly) {
+    Launch();
+    MenuView menu = OpenWithPointer();
+    ASSERT_NE(menu.hWnd, nullptr);
+    Choose(menu, Exit);
+    DWORD status = tarvel.WaitForExit(30s);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(CallsSinceMark(), [] {
+        auto calls = NvRevertCalls(1);
+        auto again = NvRevertCalls(0);
+        calls.insert(calls.end(), again.begin(), again.end());
+        return calls;
+    }());
+    EXPECT_EQ(notebook.GetVar("AP:6").value_or(-1), 0);
+}
+
+// Explorer restarted: the new notification area announces itself and the icon comes back.
+TEST_F(TrayMenu, TaskbarCreatedBringsTheIconBack) {
+    Launch();
+    ASSERT_TRUE(TrayIconPresent(dialog));
+    NOTIFYICONDATAW gone = {};
+    gone.cbSize = sizeof gone;
+    gone.hWnd = dialog;
+    gone.uID = 1;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+    ASSERT_FALSE(TrayIconPresent(dialog));
+    ::SendMessageTimeoutW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL, 5000, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(dialog); }, 5s));
+    MenuView menu = OpenWithPointer();
+    EXPECT_NE(menu.hWnd, nullptr) << "the icon that came back opens the menu";
+    CloseMenu();
+}

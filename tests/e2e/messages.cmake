@@ -1,0 +1,1 @@
+tarvel_add_e2e_test(message_e2e_tests SOURCES MessageHandlingTest.cpp DEPENDS gpu_standins)

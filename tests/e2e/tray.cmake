@@ -1,0 +1,1 @@
+tarvel_add_e2e_test(tray_e2e_tests SOURCES TrayMenuTest.cpp DEPENDS gpu_standins)
