@@ -4,6 +4,9 @@
 #include "AppMessages.h"
 #include "TarvelDlg.h"
 
+// The record with guidItem and hBalloonIcon (Vista's layout): 956 bytes in the 32-bit build.
+static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 4 ? 956 : 976), "NOTIFYICONDATAW layout");
+
 void CTarvelDlg::AddTrayIcon() {
     m_nid.cbSize = sizeof(NOTIFYICONDATAW);
     m_nid.hWnd = m_hWnd;

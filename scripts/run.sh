@@ -12,7 +12,7 @@ cd "$top"
 "$here/setup.sh"
 echo "== building Tarvel and the simulated notebook"
 cmake --preset x86_64 >/dev/null
-cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel simnotebook notebookctl sessionctl simnvapi >/dev/null
+cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel simnotebook notebookctl sessionctl gpu_standins >/dev/null
 
 . "$here/wine-env.sh"
 bin="$top/build/x86_64/bin"
@@ -37,7 +37,7 @@ cleanup() {
 trap cleanup EXIT
 
 ap6() { printf '0x%X' "$(ctl get AP:6)"; }
-gpu() { ctl gpu status 2>/dev/null | sed -n 's/^nvidia clocks *//p' | head -1; }
+gpu() { ctl gpu status | sed -n 's/^nv-clocks //p' | head -1; }
 wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
     local end=$((SECONDS + $1)); shift
     until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.3; done
@@ -45,7 +45,8 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
 journal_has() { ctl journal | grep -q -- "$1"; }
 
 echo "== the simulated notebook: NVIDIA GPU, firmware overclock option on, AP:6 = 0x100"
-ctl start >/dev/null
+# The service runs on by itself: its output must not hold a pipe of ours open.
+"$WINELOADER" "$bin/notebookctl.exe" start </dev/null >/dev/null 2>&1
 ctl set System:0 2 >/dev/null
 ctl set AP:6 256 >/dev/null
 cp "$bin/nvapi64.dll" "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"
@@ -66,18 +67,19 @@ sleep 1.5
 import -window root -crop 800x600+0+0 "$out/menu.png" 2>/dev/null && echo "   screenshot of the open menu: $out/menu.png"
 xdotool key Escape 2>/dev/null || true
 
+firmware_option_event() {  # firmware_option_event VALUE_OF_System:0
+    ctl set System:0 "$1" >/dev/null
+    ctl clear >/dev/null
+    ctl event 0x60 >/dev/null
+    wait_for 15 journal_has 'ORV_AP:AP:6:' || true
+}
+
 echo "== firmware event 96 with the overclock option switched off"
-ctl set System:0 0 >/dev/null
-ctl clear >/dev/null
-ctl event 0x60 >/dev/null
-wait_for 15 journal_has 'ORV_AP:AP:6:' || true
+firmware_option_event 0
 echo "   Tarvel waited 3 s, found the option off and restored the default clocks: GPU $(gpu), AP:6 = $(ap6)"
 
 echo "== firmware event 96 with the option on again"
-ctl set System:0 2 >/dev/null
-ctl clear >/dev/null
-ctl event 0x60 >/dev/null
-wait_for 15 journal_has 'ORV_AP:AP:6:' || true
+firmware_option_event 2
 echo "   the overclock is applied again: GPU $(gpu), AP:6 = $(ap6)"
 
 echo "== resume from suspend"

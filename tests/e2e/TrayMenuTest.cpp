@@ -80,6 +80,11 @@ protected:
     // Opens the menu with a right click on the icon and reads it.
     MenuView OpenWithPointer() {
         POINT icon = IconCentre();
+        // A closed menu can leave its picture on the screen until the desktop repaints;
+        // repaint now, so that what is read below is the new menu.
+        ::RedrawWindow(::GetDesktopWindow(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ::Sleep(200);
         Click(icon.x, icon.y, 3);
         HWND menu = nullptr;
         WaitUntil([&] { return (menu = VisibleMenu(tarvel.Id())) != nullptr; }, 10s);
@@ -260,9 +265,13 @@ TEST_F(TrayMenu, AboutShowsOneWindowCentredEachTime) {
         EXPECT_EQ(r.left, (d.right - d.left) / 2 - w / 2);
         EXPECT_EQ(r.top, (d.bottom - d.top) / 2 - h / 2);
 
-        // Moved away and closed with its OK button: hidden, not destroyed.
+        // Moved away and closed with its OK button, then with its close box: hidden,
+        // not destroyed.
         ::SetWindowPos(shown, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        ::PostMessageW(shown, WM_COMMAND, IDOK, 0);
+        if (round == 0)
+            ::PostMessageW(shown, WM_COMMAND, IDOK, 0);
+        else
+            ::PostMessageW(shown, WM_SYSCOMMAND, SC_CLOSE, 0);
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(shown); }, 5s));
         EXPECT_TRUE(::IsWindow(shown));
     }
@@ -298,5 +307,46 @@ TEST_F(TrayMenu, TaskbarCreatedBringsTheIconBack) {
     EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(dialog); }, 5s));
     MenuView menu = OpenWithPointer();
     EXPECT_NE(menu.hWnd, nullptr) << "the icon that came back opens the menu";
+    CloseMenu();
+}
+
+// Whether Enable and Disable are offered follows the firmware: the prompt after the option
+// comes on offers them, a resume or a block withdraws them until the option is reported
+// again.
+TEST_F(TrayMenu, FirmwareAndResumeDecideWhetherTheChoiceIsOffered) {
+    auto offered = [](const MenuView& m) { return m.Count(Enable, IsDark) > 20 && m.Count(Disable, IsDark) > 20; };
+    auto greyed = [](const MenuView& m) { return m.Count(Enable, IsDark) == 0 && m.Count(Disable, IsDark) == 0; };
+
+    Launch(false);
+    MenuView menu = OpenWithPointer();
+    EXPECT_TRUE(greyed(menu)) << "option off at start";
+    CloseMenu();
+
+    ::SendMessageW(dialog, WM_COMMAND, 301, 0);
+    SetOptionThroughFirmware(true, false);  // the prompt, then offered
+    menu = OpenWithPointer();
+    EXPECT_TRUE(offered(menu)) << "after the prompt";
+    EXPECT_GT(menu.Count(Disable, IsRed), 20);
+    CloseMenu();
+
+    ::SendMessageW(dialog, WM_COMMAND, 300, 0);
+    EXPECT_EQ(::SendMessageW(dialog, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), 0);
+    menu = OpenWithPointer();
+    EXPECT_TRUE(greyed(menu)) << "after a resume, although the firmware's option is on";
+    CloseMenu();
+
+    SetOptionThroughFirmware(true, true);
+    menu = OpenWithPointer();
+    EXPECT_TRUE(offered(menu)) << "after the firmware reported the option again";
+    EXPECT_GT(menu.Count(Enable, IsRed), 20);
+    CloseMenu();
+
+    ASSERT_TRUE(notebook.SetVar("System:1", 1));
+    Mark();
+    ASSERT_EQ(notebook.RaiseEvent(0x79), 1);
+    ASSERT_TRUE(WaitForCall("S AP:6=0"));
+    WaitUntilQuiet();
+    menu = OpenWithPointer();
+    EXPECT_TRUE(greyed(menu)) << "after a block";
     CloseMenu();
 }
