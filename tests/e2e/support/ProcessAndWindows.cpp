@@ -139,55 +139,6 @@ MessageBoxView ViewOf(HWND hWnd) {
 
 }  // namespace
 
-namespace {
-
-// The pixels of a w x h area: from the screen at (x, y), or an icon drawn on a background.
-std::vector<DWORD> Capture(int x, int y, int w, int h, HICON icon, COLORREF background) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, dib);
-    if (icon == nullptr) {
-        ::BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
-    } else {
-        HBRUSH brush = ::CreateSolidBrush(background);
-        RECT r = {0, 0, w, h};
-        ::FillRect(mem, &r, brush);
-        ::DeleteObject(brush);
-        ::DrawIconEx(mem, 0, 0, icon, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0, nullptr, DI_NORMAL);
-    }
-    ::GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
-    for (DWORD& p : pixels) p &= 0xFFFFFF;
-    ::SelectObject(mem, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-}  // namespace
-
-std::wstring StandardIconShown(HWND iconControl) {
-    RECT r;
-    ::GetWindowRect(iconControl, &r);
-    int w = ::GetSystemMetrics(SM_CXICON), h = ::GetSystemMetrics(SM_CYICON);
-    std::vector<DWORD> shown = Capture(r.left, r.top, w, h, nullptr, 0);
-    const struct { LPCWSTR id; const wchar_t* name; } icons[] = {
-        {IDI_HAND, L"hand"}, {IDI_QUESTION, L"question"}, {IDI_EXCLAMATION, L"exclamation"}, {IDI_ASTERISK, L"asterisk"}};
-    for (const auto& i : icons)
-        if (Capture(0, 0, w, h, ::LoadIconW(nullptr, i.id), ::GetSysColor(COLOR_3DFACE)) == shown)
-            return i.name;
-    return L"";
-}
-
 std::vector<MessageBoxView> MessageBoxes(DWORD pid) {
     std::vector<MessageBoxView> boxes;
     for (HWND h : TopLevelWindows(pid, L"#32770"))

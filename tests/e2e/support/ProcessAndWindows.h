@@ -53,11 +53,6 @@ struct MessageBoxView {
     HWND iconControl = nullptr;
 };
 
-// Which of the system's message-box icons an icon control shows on the screen ("hand",
-// "question", "exclamation", "asterisk"), or "" when none matches. Icon handles are not
-// comparable across processes, so the control's pixels are compared with the icons drawn
-// here on the dialog's background.
-std::wstring StandardIconShown(HWND iconControl);
 
 // The message boxes a process shows now.
 std::vector<MessageBoxView> MessageBoxes(DWORD pid);

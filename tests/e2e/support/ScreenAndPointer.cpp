@@ -24,32 +24,88 @@ void Click(int x, int y, int button, int repeat) {
             " --delay 80 " + std::to_string(button));
 }
 
+namespace {
+
+// A 32-bit top-down DIB selected into a memory device context, for as long as it lives.
+class DibCanvas {
+public:
+    DibCanvas(int width, int height) : m_width(width), m_height(height) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        m_screen = ::GetDC(nullptr);
+        m_dc = ::CreateCompatibleDC(m_screen);
+        m_dib = ::CreateDIBSection(m_screen, &bi, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+        m_old = ::SelectObject(m_dc, m_dib);
+    }
+    ~DibCanvas() {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_dib);
+        ::DeleteDC(m_dc);
+        ::ReleaseDC(nullptr, m_screen);
+    }
+    DibCanvas(const DibCanvas&) = delete;
+    DibCanvas& operator=(const DibCanvas&) = delete;
+
+    HDC Dc() const { return m_dc; }
+    HDC Screen() const { return m_screen; }
+    Picture Read(const RECT& where) const {
+        ::GdiFlush();
+        Picture p;
+        p.where = where;
+        p.width = m_width;
+        p.height = m_height;
+        const DWORD* px = static_cast<const DWORD*>(m_bits);
+        for (int i = 0; i < m_width * m_height; ++i)
+            p.pixels.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
+        return p;
+    }
+
+private:
+    int m_width, m_height;
+    HDC m_screen = nullptr;
+    HDC m_dc = nullptr;
+    HBITMAP m_dib = nullptr;
+    HGDIOBJ m_old = nullptr;
+    void* m_bits = nullptr;
+};
+
+}  // namespace
+
 Picture Capture(const RECT& r) {
-    Picture p;
-    p.where = r;
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = p.width;
-    bi.bmiHeader.biHeight = -p.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, dib);
-    ::BitBlt(mem, 0, 0, p.width, p.height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const DWORD* px = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < p.width * p.height; ++i)
-        p.pixels.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
-    ::SelectObject(mem, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return p;
+    DibCanvas canvas(r.right - r.left, r.bottom - r.top);
+    ::BitBlt(canvas.Dc(), 0, 0, r.right - r.left, r.bottom - r.top, canvas.Screen(), r.left, r.top, SRCCOPY);
+    return canvas.Read(r);
+}
+
+Picture Render(int width, int height, const std::function<void(HDC)>& draw) {
+    DibCanvas canvas(width, height);
+    draw(canvas.Dc());
+    return canvas.Read(RECT{0, 0, width, height});
+}
+
+std::wstring StandardIconShown(HWND iconControl) {
+    RECT r;
+    ::GetWindowRect(iconControl, &r);
+    int w = ::GetSystemMetrics(SM_CXICON), h = ::GetSystemMetrics(SM_CYICON);
+    Picture shown = Capture(RECT{r.left, r.top, r.left + w, r.top + h});
+    const struct { LPCWSTR id; const wchar_t* name; } icons[] = {
+        {IDI_HAND, L"hand"}, {IDI_QUESTION, L"question"}, {IDI_EXCLAMATION, L"exclamation"}, {IDI_ASTERISK, L"asterisk"}};
+    for (const auto& i : icons) {
+        Picture drawn = Render(w, h, [&](HDC dc) {
+            HBRUSH brush = ::CreateSolidBrush(::GetSysColor(COLOR_3DFACE));
+            RECT all = {0, 0, w, h};
+            ::FillRect(dc, &all, brush);
+            ::DeleteObject(brush);
+            ::DrawIconEx(dc, 0, 0, ::LoadIconW(nullptr, i.id), w, h, 0, nullptr, DI_NORMAL);
+        });
+        if (drawn.pixels == shown.pixels)
+            return i.name;
+    }
+    return L"";
 }
 
 std::wstring Picture::Save(const std::wstring& name) const {

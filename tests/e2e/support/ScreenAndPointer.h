@@ -3,6 +3,7 @@
 // areas, and where the notification area shows an icon.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct Picture {
 
 // What the screen shows in r (screen coordinates).
 Picture Capture(const RECT& r);
+// What draw paints on a w x h canvas of its own.
+Picture Render(int width, int height, const std::function<void(HDC)>& draw);
+
+// Which of the system's message-box icons an icon control shows on the screen ("hand",
+// "question", "exclamation", "asterisk"), or "" when none matches. Icon handles are not
+// comparable across processes, so the control's pixels are compared with the icons drawn
+// here on the dialog's background.
+std::wstring StandardIconShown(HWND iconControl);
 
 // The bounding box of what the notification area shows at its right end (the icons), or
 // an empty rectangle when it shows nothing there.

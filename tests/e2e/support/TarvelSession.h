@@ -2,6 +2,7 @@
 // the Windows system folder, and Tarvel.exe started against them.
 #pragma once
 #include "ProcessAndWindows.h"
+#include "ScreenAndPointer.h"
 #include "SimNotebookClient.h"
 #include <gtest/gtest.h>
 #include <string>
