@@ -1,4 +1,5 @@
 #include "TarvelApp.h"
+#include "CrashGuard.h"
 #include "TarvelDlg.h"
 #include <commctrl.h>
 
@@ -8,7 +9,20 @@ END_MESSAGE_MAP()
 
 CTarvelApp theApp;
 
+namespace {
+
+// A crash must not leave the GPU overclocked: the same revert as every other way out,
+// on the dialog while it exists.
+void WithdrawOverclockOnCrash() {
+    if (g_pMainDlg != nullptr)
+        g_pMainDlg->RevertOverclock();
+}
+
+}  // namespace
+
 BOOL CTarvelApp::InitInstance() {
+    InstallCrashGuard(&WithdrawOverclockOnCrash);
+
     INITCOMMONCONTROLSEX initCtrls = {};
     initCtrls.dwSize = sizeof initCtrls;
     initCtrls.dwICC = ICC_WIN95_CLASSES;

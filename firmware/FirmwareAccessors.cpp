@@ -7,15 +7,19 @@ using namespace firmware;
 
 namespace {
 
+enum class ReplyReading { AsAtoi, Exact };
+
 // One query: a fresh request and a zeroed reply buffer, so a short or unterminated reply
 // can never be read together with stale bytes.
-bool QueryVariable(const char* requestText, int32_t* pValue) {
+bool QueryVariable(const char* requestText, int32_t* pValue, ReplyReading reading = ReplyReading::AsAtoi) {
     char request[kRequestSize];
     char reply[kReplySize];
     LayRequest(requestText, request);
     std::memset(reply, 0, sizeof reply);
     if (CallFirmware(request, kRequestSize, reply, kReplySize) == 0)
         return false;
+    if (reading == ReplyReading::Exact)
+        return ParseExactReplyValue(reply, sizeof reply, pValue);
     *pValue = ParseReplyValue(reply, sizeof reply);
     return true;
 }
@@ -33,11 +37,12 @@ bool QueryOverclockBlockA() { return QueryBit(kQuerySystem0, 0x4); }
 
 bool QueryOverclockBlockB() { return QueryBit(kQuerySystem1, 0x1); }
 
-bool TryReadApFlags(int32_t* pValue) { return QueryVariable(kQueryAp6, pValue); }
+// AP:6 is written back after it is read, so only an exact value counts as read.
+bool TryReadApFlags(int32_t* pValue) { return QueryVariable(kQueryAp6, pValue, ReplyReading::Exact); }
 
 int32_t ReadApFlags() {
     int32_t value = 0;
-    return TryReadApFlags(&value) ? value : -1;
+    return QueryVariable(kQueryAp6, &value) ? value : -1;
 }
 
 bool WriteApFlags(int32_t value) {

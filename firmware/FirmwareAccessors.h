@@ -11,8 +11,9 @@ bool QueryOverclockBlockB();
 
 // AP:6, or -1 when the request failed.
 int32_t ReadApFlags();
-// AP:6 into *pValue; false when the request failed. Unlike ReadApFlags it tells a failed
-// read from a variable that holds -1.
+// AP:6 into *pValue; false when the request failed or the reply is not exactly a 32-bit
+// decimal value (see ParseExactReplyValue). Unlike ReadApFlags it tells a failed read from
+// a variable that holds -1, and it never turns an unreadable reply into a value.
 bool TryReadApFlags(int32_t* pValue);
 // Writes AP:6 and reads it back: true only when the write was carried out and the
 // variable now holds exactly value.

@@ -48,4 +48,17 @@ int32_t ParseReplyValue(const char* reply, size_t size) {
     return magnitude >= limit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
+bool ParseExactReplyValue(const char* reply, size_t size, int32_t* pValue) {
+    const void* terminator = std::memchr(reply, 0, size);
+    if (terminator == nullptr)
+        return false;
+    const char* end = static_cast<const char*>(terminator);
+    int32_t value = 0;
+    auto result = std::from_chars(reply, end, value);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    *pValue = value;
+    return true;
+}
+
 }  // namespace firmware

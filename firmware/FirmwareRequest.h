@@ -28,4 +28,10 @@ void LayWriteAp6Request(int32_t value, char (&request)[kRequestSize]);
 // limits instead of overflowing.
 int32_t ParseReplyValue(const char* reply, size_t size);
 
+// The firmware's own form of a value: an optional minus sign, decimal digits, the
+// terminator, and nothing else, within the 32-bit range. A value that is about to be
+// written back must be read this way: anything looser (no digits, trailing text, a
+// saturated overflow) would be written back as a value the firmware never held.
+bool ParseExactReplyValue(const char* reply, size_t size, int32_t* pValue);
+
 }  // namespace firmware

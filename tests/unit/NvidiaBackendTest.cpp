@@ -184,7 +184,7 @@ TEST_F(NvidiaBackend, RevertMakesTwoCallsThenReadsAndClearsBit0) {
 
 TEST_F(NvidiaBackend, ADriverWithoutThePrivateEntryPointsLeavesBit0) {
     driver.offered[NVID_Private_B23B70EE] = false;
-    fw.Script({{1, "0x"}, {1, ""}, {1, "0"}, {1, "0"}, {1, ""}, {1, "0"}});
+    fw.Script({{1, "0"}, {1, ""}, {1, "0"}, {1, "0"}, {1, ""}, {1, "0"}});
     NvApplyOverclock();
     NvRevertOverclock();
     EXPECT_EQ(fw.requests[1].text, "root\\WMI:S:ORV_AP:AP:6:0");

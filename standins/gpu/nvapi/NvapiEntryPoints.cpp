@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "../CrashFault.h"
 #include "../GpuEntryPoints.h"
 #include "../GpuServiceLink.h"
 #include "../GpuWire.h"
@@ -53,8 +54,8 @@ int32_t __cdecl EnumPhysicalGPUs(void** handles, uint32_t* count) { return EnumG
 int32_t __cdecl EnumLogicalGPUs(void** handles, uint32_t* count) { return EnumGpus("NvAPI_EnumLogicalGPUs", handles, count); }
 
 int32_t Private(const char* name, void* gpu, const std::string& values) {
-    return StatusOf(AskGpuService(std::string("nv ") + name + " " + Initialized() + " " + PointerWord(gpu) + " " + values),
-                    kNvError);
+    return CrashIfScripted(StatusOf(
+        AskGpuService(std::string("nv ") + name + " " + Initialized() + " " + PointerWord(gpu) + " " + values), kNvError));
 }
 
 int32_t __cdecl PrivateB23B70EE(void* gpu, uint32_t value) { return Private("NvPrivate_B23B70EE", gpu, Word(value)); }

@@ -1,4 +1,5 @@
 // notebookctl's commands for the GPU. Every change is journalled as "ctl".
+#include "../../gpu/CrashFault.h"
 #include "../../gpu/GpuEntryPoints.h"
 #include "../ValueText.h"
 #include "GpuDomain.h"
@@ -45,7 +46,9 @@ bool ParseStatusFault(const Args& args, size_t first, bool allowIndex, std::opti
         return true;
     }
     StatusFault parsed;
-    if (args.size() <= first || !ParseStatus(args[first], &parsed.status)) return false;
+    if (args.size() <= first ||
+        !(ParseStatus(args[first], &parsed.status) || ParseCrashWord(args[first], &parsed.status)))
+        return false;
     if (args.size() == first + 1) {
         *fault = parsed;
         return true;

@@ -1,0 +1,264 @@
+// Runs Tarvel and the baseline program side by side on the simulated notebook and prints
+// what it measured as "SAMPLE figure who value" lines for the report:
+//   ready_ms           process creation to ready (Tarvel: overclock recorded in AP:6, its
+//                      icon added before that; baseline: icon added)
+//   icon_ms            Tarvel only: process creation to its firmware subscription, the step
+//                      right after its icon is added
+//   nvload_ms          Tarvel only: process creation to the NVIDIA library loaded (after the
+//                      brightness subscription and the ATI probe)
+//   ... baseline_wmi   the baseline connected to WMI as Tarvel's brightness subscription is
+//                      (ready time and memory after start only)
+//   committed_*_kib,   memory after start-up and after 100 menu openings
+//   workingset_*_kib
+//   menu_click_ms      right click (the tray callback) to the menu on the screen, painted
+//   switch_*_ms        Tarvel only: "Enable" to the AP:6 write verified, split into the
+//                      vendor library's calls and the firmware bridge's round trips
+//   BenchDriver.exe ROUNDS MENU_CLICKS SWITCHES
+// The simulated notebook must be running and the NVIDIA stand-in installed.
+#include "BenchSupport.h"
+#include "SimNotebookClient.h"
+#include "TrayMenuProbe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+using namespace bench;
+
+namespace {
+
+constexpr UINT kCmdEnable = 300;
+constexpr UINT kCmdDisable = 301;
+constexpr UINT kCmdExit = 303;
+constexpr int kMenuOpenings = 100;
+constexpr DWORD kSettleMs = 500;
+constexpr DWORD kJournalPollMs = 10;
+
+struct Settings {
+    int rounds = 5;
+    int menuClicks = 10;
+    int switches = 10;
+};
+
+double MsBetween(uint64_t from, uint64_t to) { return (static_cast<double>(to) - static_cast<double>(from)) / 10000.0; }
+
+bool IsFirmwareCall(const simnb::JournalEntry& e) { return e.source == "fw" && e.Action() == "call"; }
+bool IsVendorCall(const simnb::JournalEntry& e) {
+    return e.source == "nv" && e.Action() != "query" && e.Action() != "load";
+}
+bool IsApWrite(const simnb::JournalEntry& e) {
+    return IsFirmwareCall(e) && e.Field("text").value_or("").find("S:ORV_AP:AP:6:") != std::string::npos;
+}
+
+uint64_t LastSeq(const simnb::SimNotebookClient& notebook) {
+    auto journal = notebook.Journal();
+    return journal.empty() ? 0 : journal.back().seq;
+}
+
+// Waits for the entry that verifies an AP:6 write (the read-back after it) and returns
+// the entries since mark up to it; empty on time-out.
+std::vector<simnb::JournalEntry> WaitForVerifiedApWrite(const simnb::SimNotebookClient& notebook, uint64_t mark) {
+    std::vector<simnb::JournalEntry> upTo;
+    WaitUntil([&] {
+        upTo.clear();
+        bool written = false;
+        for (const auto& e : notebook.Journal(mark)) {
+            upTo.push_back(e);
+            if (written && IsFirmwareCall(e))
+                return true;
+            written = written || IsApWrite(e);
+        }
+        return false;
+    }, 30000, kJournalPollMs);
+    return upTo.empty() || !IsFirmwareCall(upTo.back()) ? std::vector<simnb::JournalEntry>{} : upTo;
+}
+
+// What the last recorded start-up of each program had loaded, for the report's notes.
+std::vector<Module> g_tarvelModules, g_baselineModules;
+unsigned g_tarvelThreads = 0, g_baselineThreads = 0;
+
+void PrintModuleDifference() {
+    unsigned long extraKib = 0;
+    std::string extra;
+    for (const Module& m : g_tarvelModules) {
+        bool shared = false;
+        for (const Module& b : g_baselineModules)
+            shared = shared || _stricmp(b.name.c_str(), m.name.c_str()) == 0;
+        if (!shared) {
+            extra += " " + m.name + " (" + std::to_string(m.sizeKib) + " KiB)";
+            extraKib += m.sizeKib;
+        }
+    }
+    std::printf("NOTE modules: Tarvel %zu, baseline %zu; threads: Tarvel %u, baseline %u\n",
+                g_tarvelModules.size(), g_baselineModules.size(), g_tarvelThreads, g_baselineThreads);
+    std::printf("NOTE modules only Tarvel loads (%lu KiB of images):%s\n", extraKib, extra.c_str());
+}
+
+void MeasureMemory(HANDLE process, const char* when, const char* who) {
+    Memory m = MemoryOf(process);
+    std::string committed = std::string("committed_") + when + "_kib";
+    std::string ws = std::string("workingset_") + when + "_kib";
+    Sample(committed.c_str(), who, static_cast<double>(m.committed) / 1024.0);
+    Sample(ws.c_str(), who, static_cast<double>(m.workingSet) / 1024.0);
+}
+
+// What both programs go through once they are up: memory, 100 menus, memory again, and
+// the timed right clicks.
+void MeasureRunningProgram(const Program& program, HWND owner, const char* who, const Settings& s, bool record) {
+    ::Sleep(kSettleMs);
+    if (record) {
+        MeasureMemory(program.Handle(), "start", who);
+        const bool isTarvel = std::string(who) == "tarvel";
+        (isTarvel ? g_tarvelModules : g_baselineModules) = ModulesOf(program.Handle());
+        (isTarvel ? g_tarvelThreads : g_baselineThreads) = ThreadCount(program.Id());
+    }
+    TrayMenuProbe probe(owner, program.Id());
+    int opened = 0;
+    for (int i = 0; i < kMenuOpenings; ++i)
+        opened += probe.OpenAndClose() ? 1 : 0;
+    if (opened != kMenuOpenings)
+        std::printf("NOTE %s: %d of %d menu openings seen\n", who, opened, kMenuOpenings);
+    ::Sleep(kSettleMs);
+    if (record)
+        MeasureMemory(program.Handle(), "menus", who);
+    probe.TimeToPainted();  // learns the painted menu
+    for (int i = 0; i < s.menuClicks; ++i) {
+        double ms = probe.TimeToPainted();
+        if (record && ms >= 0)
+            Sample("menu_click_ms", who, ms);
+    }
+}
+
+void MeasureSwitches(const simnb::SimNotebookClient& notebook, HWND dialog, int count) {
+    for (int i = 0; i < count; ++i) {
+        uint64_t mark = LastSeq(notebook);
+        ::PostMessageW(dialog, WM_COMMAND, kCmdDisable, 0);
+        if (WaitForVerifiedApWrite(notebook, mark).empty())
+            return Note("Tarvel: Disable did not finish");
+        ::Sleep(50);
+        mark = LastSeq(notebook);
+        const uint64_t commanded = FileTimeNow();
+        ::PostMessageW(dialog, WM_COMMAND, kCmdEnable, 0);
+        auto entries = WaitForVerifiedApWrite(notebook, mark);
+        if (entries.empty())
+            return Note("Tarvel: Enable did not finish");
+        // Each gap between two calls is counted for the call that ends it: the program's
+        // own work in between is small against a round trip.
+        double vendor = 0, bridge = 0;
+        uint64_t previous = commanded;
+        for (const auto& e : entries) {
+            if (!IsFirmwareCall(e) && !IsVendorCall(e))
+                continue;
+            (IsVendorCall(e) ? vendor : bridge) += MsBetween(previous, e.time);
+            previous = e.time;
+        }
+        Sample("switch_total_ms", "tarvel", MsBetween(commanded, previous));
+        Sample("switch_vendor_ms", "tarvel", vendor);
+        Sample("switch_bridge_ms", "tarvel", bridge);
+    }
+}
+
+bool RunTarvel(const Settings& s, bool record) {
+    simnb::SimNotebookClient notebook;
+    if (!notebook.Reset() || !notebook.SetVar("System:0", 2) || !notebook.SetVar("AP:6", 256)) {
+        Note("the simulated notebook does not answer");
+        return false;
+    }
+    const uint64_t mark = LastSeq(notebook);
+    Program tarvel;
+    const uint64_t created = FileTimeNow();
+    if (!tarvel.Start(L"\"" + OwnFolder() + L"Tarvel.exe\"")) {
+        Note("Tarvel.exe did not start");
+        return false;
+    }
+    auto entries = WaitForVerifiedApWrite(notebook, mark);
+    if (entries.empty()) {
+        Note("Tarvel did not apply the overclock at start-up");
+        return false;
+    }
+    for (const auto& e : entries) {
+        if (record && e.source == "fw" && e.Action() == "subscribe")
+            Sample("icon_ms", "tarvel", MsBetween(created, e.time));
+        if (record && e.source == "nv" && e.Action() == "load")
+            Sample("nvload_ms", "tarvel", MsBetween(created, e.time));
+        if (record && IsApWrite(e))
+            Sample("ready_ms", "tarvel", MsBetween(created, e.time));
+    }
+    HWND dialog = nullptr;
+    WaitUntil([&] { return FindTopLevel(tarvel.Id(), L"#32770", L"About Tarvel") != nullptr; }, 20000, 5);
+    dialog = FindTopLevel(tarvel.Id(), L"#32770", L"NVIDIA Tarvel");
+    if (dialog == nullptr) {
+        Note("Tarvel's main dialog was not found");
+        return false;
+    }
+    MeasureRunningProgram(tarvel, dialog, "tarvel", s, record);
+    if (record)
+        MeasureSwitches(notebook, dialog, s.switches);
+    ::PostMessageW(dialog, WM_COMMAND, kCmdExit, 0);
+    if (!tarvel.WaitForExit(30000))
+        Note("Tarvel did not exit through its Exit command");
+    return true;
+}
+
+uint64_t ReadReadyFile(const std::wstring& path) {
+    std::ifstream in(path.c_str());
+    unsigned long long t = 0;
+    in >> t;
+    return t;
+}
+
+bool RunBaseline(const Settings& s, bool record, bool withWmi = false) {
+    const char* who = withWmi ? "baseline_wmi" : "baseline";
+    const std::wstring readyFile = OwnFolder() + L"baseline-ready.txt";
+    ::DeleteFileW(readyFile.c_str());
+    Program baseline;
+    const uint64_t created = FileTimeNow();
+    if (!baseline.Start(L"\"" + OwnFolder() + L"Baseline.exe\" \"" + readyFile + L"\"" + (withWmi ? L" wmi" : L""))) {
+        Note("Baseline.exe did not start");
+        return false;
+    }
+    uint64_t ready = 0;
+    WaitUntil([&] { return (ready = ReadReadyFile(readyFile)) != 0; }, 20000, 2);
+    if (ready == 0) {
+        Note("the baseline did not add its icon");
+        return false;
+    }
+    if (record)
+        Sample("ready_ms", who, MsBetween(created, ready));
+    HWND window = FindTopLevel(baseline.Id(), L"TarvelBenchBaseline");
+    if (withWmi) {
+        ::Sleep(kSettleMs);
+        if (record)
+            MeasureMemory(baseline.Handle(), "start", who);
+    } else {
+        MeasureRunningProgram(baseline, window, who, s, record);
+    }
+    ::PostMessageW(window, WM_COMMAND, kCmdExit, 0);
+    if (!baseline.WaitForExit(30000))
+        Note("the baseline did not exit");
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Settings s;
+    if (argc > 1) s.rounds = _wtoi(argv[1]);
+    if (argc > 2) s.menuClicks = _wtoi(argv[2]);
+    if (argc > 3) s.switches = _wtoi(argv[3]);
+    // The first round only warms Wine's caches for both programs; it is not recorded.
+    for (int round = 0; round <= s.rounds; ++round) {
+        const bool record = round > 0;
+        std::fprintf(stderr, "bench: round %d of %d%s\n", round, s.rounds, record ? "" : " (warm-up)");
+        // Alternating which program goes first keeps a slow moment from falling on one side.
+        const bool tarvelFirst = round % 2 == 0;
+        bool ok = tarvelFirst ? RunTarvel(s, record) && RunBaseline(s, record)
+                              : RunBaseline(s, record) && RunTarvel(s, record);
+        ok = ok && RunBaseline(s, record, true);
+        if (!ok)
+            return 1;
+    }
+    PrintModuleDifference();
+    return 0;
+}

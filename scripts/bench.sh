@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The benchmark: builds what it needs, runs Tarvel side by side with bench/Baseline.cpp
+# under Wine on the simulated notebook, and writes the table to docs/PERFORMANCE.md.
+#   scripts/bench.sh            (about 5 minutes; nothing is left running afterwards)
+# TARVEL_BENCH_ROUNDS (default 7) sets the number of recorded start-ups of each program,
+# TARVEL_BENCH_IDLE_SECONDS (default 60) the idle period; TARVEL_BENCH_BUILD and
+# TARVEL_BENCH_BUILD_I686 choose other build folders than build/x86_64 and build/i686.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$here/.." && pwd)
+cd "$top"
+
+rounds=${TARVEL_BENCH_ROUNDS:-7}
+build=${TARVEL_BENCH_BUILD:-$top/build/x86_64}
+build32=${TARVEL_BENCH_BUILD_I686:-$top/build/i686}
+idle_seconds=${TARVEL_BENCH_IDLE_SECONDS:-60}
+
+"$here/setup.sh"
+echo "== building (x86_64 in $build, i686 in $build32)"
+cmake --preset x86_64 -B "$build" >/dev/null
+cmake --build "$build" -j 2 --target bench >/dev/null
+cmake --preset i686 -B "$build32" >/dev/null
+cmake --build "$build32" -j 2 --target Tarvel Baseline >/dev/null
+
+. "$here/wine-env.sh"
+bin="$build/bin"
+out="$build/bench"
+mkdir -p "$out"
+samples="$out/samples.txt"
+notes="$out/notes.md"
+: >"$samples"
+export WINEPREFIX="$build/wineprefix-bench"
+unset DISPLAY
+DISPLAY=$("$here/wine-session.sh" "$WINEPREFIX")
+export DISPLAY
+
+w() { "$WINELOADER" "$@" 2>/dev/null | tr -d '\r'; }
+ctl() { w "$bin/notebookctl.exe" "$@"; }
+system32="$WINEPREFIX/drive_c/windows/system32"
+idle_pids=()
+cleanup() {
+    for pid in "${idle_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    ctl quit >/dev/null 2>&1 || true
+    rm -f "$system32/nvapi64.dll"
+    "$here/wine-stop.sh" "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+wait_for() {  # wait_for SECONDS COMMAND...
+    local end=$((SECONDS + $1)); shift
+    until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done
+}
+
+echo "== the simulated notebook: NVIDIA GPU, firmware overclock option on"
+"$WINELOADER" "$bin/notebookctl.exe" start </dev/null >/dev/null 2>&1
+cp "$bin/nvapi64.dll" "$system32/nvapi64.dll"
+
+# CPU time in ms (scheduler run time of all threads) and voluntary context switches
+# (each one a sleep that something ended) of a Linux process.
+cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {printf "%.3f", ns / 1e6}'; }
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
+
+echo "== idle: both programs started, then ${idle_seconds} s without input"
+ctl reset >/dev/null
+ctl set AP:6 256 >/dev/null
+ready_file="$out/baseline-idle-ready.txt"
+rm -f "$ready_file"
+"$WINELOADER" "$bin/Tarvel.exe" </dev/null >/dev/null 2>&1 &
+tarvel_pid=$!
+"$WINELOADER" "$bin/Baseline.exe" "Z:$(echo "$ready_file" | tr / '\\')" </dev/null >/dev/null 2>&1 &
+baseline_pid=$!
+idle_pids=("$tarvel_pid" "$baseline_pid")
+wait_for 60 test -s "$ready_file" || { echo "the baseline did not add its icon"; exit 1; }
+wait_for 60 bash -c "[ \"\$(\"$WINELOADER\" \"$bin/notebookctl.exe\" get AP:6 2>/dev/null | tr -d '\r')\" = 257 ]" \
+    || { echo "Tarvel did not start"; exit 1; }
+sleep 3
+t0=$(cpu_ms "$tarvel_pid"); b0=$(cpu_ms "$baseline_pid")
+tw0=$(wakeups "$tarvel_pid"); bw0=$(wakeups "$baseline_pid")
+sleep "$idle_seconds"
+t1=$(cpu_ms "$tarvel_pid"); b1=$(cpu_ms "$baseline_pid")
+tw1=$(wakeups "$tarvel_pid"); bw1=$(wakeups "$baseline_pid")
+tarvel_threads=$(ls /proc/"$tarvel_pid"/task | wc -l)
+baseline_threads=$(ls /proc/"$baseline_pid"/task | wc -l)
+{
+    echo "SAMPLE idle_cpu_ms tarvel $(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')"
+    echo "SAMPLE idle_cpu_ms baseline $(awk -v a="$b0" -v b="$b1" 'BEGIN {print b - a}')"
+    echo "SAMPLE idle_wakeups tarvel $((tw1 - tw0))"
+    echo "SAMPLE idle_wakeups baseline $((bw1 - bw0))"
+} >>"$samples"
+w "$bin/sessionctl.exe" command 303 >/dev/null || true
+wait "$tarvel_pid" 2>/dev/null || true
+kill "$baseline_pid" 2>/dev/null || true
+wait "$baseline_pid" 2>/dev/null || true
+idle_pids=()
+
+echo "== start-up, memory, tray menu and switching: $rounds rounds of each program (and a warm-up)"
+"$WINELOADER" "$bin/BenchDriver.exe" "$rounds" 10 10 </dev/null 2>"$out/driver.log" | tr -d '\r' >>"$samples" \
+    || { echo "the driver failed:"; cat "$out/driver.log"; grep NOTE "$samples" || true; exit 1; }
+
+echo "== the tray menu inside one process"
+"$WINELOADER" "$bin/MenuPaintBench.exe" 1000 </dev/null 2>>"$out/driver.log" | tr -d '\r' >>"$samples"
+
+echo "== sizes and imported DLLs"
+imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd ' ' -; }
+kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
+{
+    echo "SAMPLE size_exe_x86_64_kib tarvel $(kib "$bin/Tarvel.exe")"
+    echo "SAMPLE size_exe_x86_64_kib baseline $(kib "$bin/Baseline.exe")"
+    echo "SAMPLE size_exe_i686_kib tarvel $(kib "$build32/bin/Tarvel.exe")"
+    echo "SAMPLE size_exe_i686_kib baseline $(kib "$build32/bin/Baseline.exe")"
+} >>"$samples"
+
+{
+    echo "## Imported DLLs"
+    echo
+    echo "| Program | Imports |"
+    echo "|---|---|"
+    echo "| Tarvel.exe x86_64 | $(imports "$bin/Tarvel.exe") |"
+    echo "| Tarvel.exe i686 | $(imports "$build32/bin/Tarvel.exe") |"
+    echo "| Baseline.exe x86_64 | $(imports "$bin/Baseline.exe") |"
+    echo "| Baseline.exe i686 | $(imports "$build32/bin/Baseline.exe") |"
+    echo
+    echo "Tarvel loads the bridge \`ORVWmiAcpi.dll\` (beside it) and the vendor library from the system"
+    echo "folder at run time; every import above is a system DLL, so there is no runtime DLL to install."
+    echo
+    echo "Idle threads at the end of the ${idle_seconds} s: Tarvel $tarvel_threads, baseline $baseline_threads (Wine's own included)."
+    if grep -q '^NOTE' "$samples"; then
+        echo
+        echo "Driver notes:"
+        echo
+        grep '^NOTE' "$samples" | sed 's/^NOTE /- /'
+    fi
+    echo
+    cat "$top/bench/PerformanceNotes.md"
+} >"$notes"
+
+machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //') ($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(uname -sr), $("$WINELOADER" --version 2>/dev/null), $(x86_64-w64-mingw32-g++-posix --version | head -1), $(date -u '+%Y-%m-%d %H:%M UTC')"
+command="scripts/bench.sh"
+for v in TARVEL_BENCH_ROUNDS TARVEL_BENCH_IDLE_SECONDS TARVEL_BENCH_BUILD TARVEL_BENCH_BUILD_I686; do
+    [ -n "${!v:-}" ] && command="$v=${!v#$top/} $command"
+done
+python3 "$top/bench/report.py" "$samples" "$notes" "$top/docs/PERFORMANCE.md" "$machine" "$command"
+echo "== written: docs/PERFORMANCE.md"
