@@ -1,4 +1,4 @@
-tarvel_add_unit_test(menus_tests
+tarvel_add_unit_test(menus_tests DESKTOP
     SOURCES MenuXPModelTest.cpp MenuXPMeasureTest.cpp MenuDrawPrimitivesTest.cpp
             MenuXPDrawTest.cpp MenuXPPictureTest.cpp
     LIBS tarvel_menus)
