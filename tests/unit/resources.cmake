@@ -1,6 +1,6 @@
 # The compiled resources, checked in the image of a test program that links the same resource
 # object as Tarvel.exe.
-tarvel_add_unit_test(resources_tests
+tarvel_add_unit_test(resources_tests DESKTOP
     SOURCES ResourcesTest.cpp $<TARGET_OBJECTS:tarvel_resources>
     LIBS tarvel_resource_ids version)
 
