@@ -8,6 +8,7 @@
 #include "../common/FirmwareWire.h"
 #include "../common/TextCodec.h"
 #include "EventListener.h"
+#include "ObjectCensus.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void WriteStatusText(char* buffer, bool subscribed) {
 
 }  // namespace
 
-CORVWmiAcpi::CORVWmiAcpi() : m_pImpl(new (std::nothrow) simnb::EventListener()) {}
+CORVWmiAcpi::CORVWmiAcpi() : m_pImpl(new (std::nothrow) simnb::EventListener()) { simnb::InstallObjectCensus(); }
 
 CORVWmiAcpi::~CORVWmiAcpi() { delete Listener(m_pImpl); }
 

@@ -1,13 +1,16 @@
 // notebookctl.exe: drives the simulated notebook from a shell or a script.
-//   notebookctl start | help | <command> [args...]
+//   notebookctl start | help | census PID | <command> [args...]
 // Prints the service's answer on standard output and exits 0; on failure prints one line
 // on standard error and exits 1 (the service refused) or 2 (the service is not running).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "../client/ObjectCensusReader.h"
 #include "../client/SimNotebookClient.h"
 #include "../common/TextCodec.h"
 
@@ -16,6 +19,7 @@ namespace {
 const char kUsage[] =
     "usage: notebookctl COMMAND [ARGS...]\n"
     "  start                      start simnotebook.exe (beside notebookctl.exe) in the background\n"
+    "  census PID                 the GDI and USER objects live in process PID (read in place, not via the service)\n"
     "  set KEY VALUE | get KEY | vars\n"
     "  journal [--since SEQ] | clear | reset | status | quit\n"
     "  event WPARAM\n"
@@ -49,6 +53,17 @@ int StartService() {
     return 0;
 }
 
+int PrintCensus(const std::string& pidText) {
+    DWORD pid = static_cast<DWORD>(std::strtoul(pidText.c_str(), nullptr, 10));
+    std::optional<simnb::CensusCounts> counts = simnb::ReadObjectCensus(pid);
+    if (!counts) {
+        std::fprintf(stderr, "notebookctl: no object census in process %s\n", pidText.c_str());
+        return 1;
+    }
+    std::printf("%s\n", simnb::DescribeCensus(*counts).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -58,6 +73,7 @@ int main() {
         return words.empty() ? 1 : 0;
     }
     if (words[0] == "start" && words.size() == 1) return StartService();
+    if (words[0] == "census" && words.size() == 2) return PrintCensus(words[1]);
 
     simnb::ControlAnswer answer = simnb::SimNotebookClient().Command(words);
     if (!answer.ok) {

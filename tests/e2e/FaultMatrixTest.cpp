@@ -98,12 +98,21 @@ TEST_F(FaultMatrix, FirmwareAbsentAtStartThenBack) {
     EXPECT_TRUE(Without(CallsSinceMark(), "Q ").empty());
     EXPECT_EQ(gpu.NvClocks(), "default");
     ASSERT_TRUE(notebook.SetAbsent(false));
-    // The subscription made at start-up found no firmware: events do not reach Tarvel,
-    // but commands work as soon as the firmware is back.
-    EXPECT_EQ(notebook.RaiseEvent(0x60), 0);
-    Command(kEnable);
-    EXPECT_EQ(CallsSinceMark(), NvApplyCalls(kBase));
+    // The bridge keeps trying the subscription that found no firmware at start-up, so once
+    // the firmware is back its events reach Tarvel: the option now reads as on, and Tarvel
+    // applies the overclock it was asked for.
+    ASSERT_TRUE(WaitUntil([&] { return notebook.StatusValue("subscribers") == std::optional<std::string>("1"); }, 10s));
+    Mark();
+    ASSERT_EQ(notebook.RaiseEvent(0x60), 1);
+    ASSERT_TRUE(WaitForCall("S AP:6=" + std::to_string(kBase | 1), 20s));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), Concat({{"Q System:0"}, NvApplyCalls(kBase)}));
+    EXPECT_EQ(gpu.NvClocks(), "overclocked");
     EXPECT_EQ(Ap6(notebook), kBase | 1);
+    // Commands work as well.
+    Command(kDisable);
+    EXPECT_EQ(CallsSinceMark(), NvRevertCalls(kBase | 1));
+    EXPECT_EQ(Ap6(notebook), kBase);
     ExpectSurvivedWithInvariants();
 }
 
@@ -115,6 +124,13 @@ TEST_F(FaultMatrix, FirmwareGoingAwayWhileRunningAndComingBack) {
     EXPECT_EQ(gpu.NvClocks(), "default");
     ASSERT_TRUE(notebook.SetAbsent(false));
     EXPECT_EQ(Ap6(notebook), kBase | 1);
+    // The subscription was cut with the firmware; the bridge makes it again.
+    ASSERT_TRUE(WaitUntil([&] { return notebook.StatusValue("subscribers") == std::optional<std::string>("1"); }, 10s));
+    Mark();
+    ASSERT_EQ(notebook.RaiseEvent(0x5D), 1);
+    ASSERT_TRUE(WaitForCall("Q System:0", 20s));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"Q System:1", "Q System:0"}));
     Command(kDisable);
     EXPECT_EQ(CallsSinceMark(), NvRevertCalls(kBase | 1));
     Command(kEnable);

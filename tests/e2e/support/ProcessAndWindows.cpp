@@ -30,10 +30,12 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& args) {
+bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& args, const std::wstring& desktop) {
     std::wstring cmd = L"\"" + exePath + L"\"" + (args.empty() ? L"" : L" " + args);
+    std::wstring desktopName = desktop;
     STARTUPINFOW si = {};
     si.cb = sizeof si;
+    if (!desktopName.empty()) si.lpDesktop = &desktopName[0];
     return ::CreateProcessW(exePath.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != FALSE;
 }
 

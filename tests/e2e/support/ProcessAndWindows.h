@@ -23,7 +23,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Start(const std::wstring& exePath, const std::wstring& args = L"");
+    // desktop: "WinSta0\\NAME" to start the program on another desktop than the caller's.
+    bool Start(const std::wstring& exePath, const std::wstring& args = L"", const std::wstring& desktop = L"");
     bool IsRunning() const;
     // Exit status, or STILL_ACTIVE when it did not end within timeout.
     DWORD WaitForExit(std::chrono::milliseconds timeout);

@@ -1,0 +1,271 @@
+#include "ObjectCensus.h"
+
+#include <vector>
+
+#include "ImportPatch.h"
+#include "census/ObjectCensusBook.h"
+
+namespace simnb {
+namespace {
+
+// The census lives as long as the process: once the host's imports lead here they are never
+// led back, so neither the book nor the published section is ever released.
+struct Census {
+    SRWLOCK lock = SRWLOCK_INIT;
+    ObjectCensusBook book;
+    CensusSection* section = nullptr;
+};
+
+Census& TheCensus() {
+    static Census* census = new Census();
+    return *census;
+}
+
+class CensusLock {
+public:
+    explicit CensusLock(Census& census) : m_census(census) { AcquireSRWLockExclusive(&m_census.lock); }
+    ~CensusLock() { ReleaseSRWLockExclusive(&m_census.lock); }
+    CensusLock(const CensusLock&) = delete;
+    CensusLock& operator=(const CensusLock&) = delete;
+
+private:
+    Census& m_census;
+};
+
+void Publish(Census& census) {
+    CensusSection* section = census.section;
+    if (section == nullptr) return;
+    InterlockedIncrement(&section->sequence);
+    section->counts = census.book.Counts();
+    InterlockedIncrement(&section->sequence);
+}
+
+template <typename Handle>
+Handle Made(CensusKind kind, Handle handle) {
+    if (handle == nullptr) return handle;
+    Census& census = TheCensus();
+    CensusLock lock(census);
+    census.book.Created(kind, handle);
+    Publish(census);
+    return handle;
+}
+
+void Gone(const void* handle) {
+    Census& census = TheCensus();
+    CensusLock lock(census);
+    census.book.Released(handle);
+    Publish(census);
+}
+
+// --- the real functions, as the host's import slots held them -------------------------
+decltype(&::CreateCompatibleDC) realCreateCompatibleDC;
+decltype(&::DeleteDC) realDeleteDC;
+decltype(&::GetDC) realGetDC;
+decltype(&::GetWindowDC) realGetWindowDC;
+decltype(&::ReleaseDC) realReleaseDC;
+decltype(&::BeginPaint) realBeginPaint;
+decltype(&::EndPaint) realEndPaint;
+decltype(&::CreateBitmap) realCreateBitmap;
+decltype(&::CreateCompatibleBitmap) realCreateCompatibleBitmap;
+decltype(&::CreateDIBitmap) realCreateDIBitmap;
+decltype(&::CreateDIBSection) realCreateDIBSection;
+decltype(&::CreateFontIndirectW) realCreateFontIndirectW;
+decltype(&::CreateFontW) realCreateFontW;
+decltype(&::CreatePen) realCreatePen;
+decltype(&::CreateSolidBrush) realCreateSolidBrush;
+decltype(&::CreateRectRgn) realCreateRectRgn;
+decltype(&::DeleteObject) realDeleteObject;
+decltype(&::CreatePopupMenu) realCreatePopupMenu;
+decltype(&::CreateMenu) realCreateMenu;
+decltype(&::DestroyMenu) realDestroyMenu;
+decltype(&::CreateIconIndirect) realCreateIconIndirect;
+decltype(&::CopyIcon) realCopyIcon;
+decltype(&::DestroyIcon) realDestroyIcon;
+
+// --- device contexts -------------------------------------------------------------------
+HDC WINAPI CountedCreateCompatibleDC(HDC dc) { return Made(CensusKind::MemoryDC, realCreateCompatibleDC(dc)); }
+BOOL WINAPI CountedDeleteDC(HDC dc) {
+    BOOL ok = realDeleteDC(dc);
+    if (ok) Gone(dc);
+    return ok;
+}
+HDC WINAPI CountedGetDC(HWND window) { return Made(CensusKind::WindowDC, realGetDC(window)); }
+HDC WINAPI CountedGetWindowDC(HWND window) { return Made(CensusKind::WindowDC, realGetWindowDC(window)); }
+int WINAPI CountedReleaseDC(HWND window, HDC dc) {
+    int released = realReleaseDC(window, dc);
+    if (released != 0) Gone(dc);
+    return released;
+}
+HDC WINAPI CountedBeginPaint(HWND window, LPPAINTSTRUCT paint) {
+    return Made(CensusKind::PaintDC, realBeginPaint(window, paint));
+}
+BOOL WINAPI CountedEndPaint(HWND window, const PAINTSTRUCT* paint) {
+    BOOL ok = realEndPaint(window, paint);
+    if (ok && paint != nullptr) Gone(paint->hdc);
+    return ok;
+}
+
+// --- GDI objects -----------------------------------------------------------------------
+HBITMAP WINAPI CountedCreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits) {
+    return Made(CensusKind::Bitmap, realCreateBitmap(width, height, planes, bitCount, bits));
+}
+HBITMAP WINAPI CountedCreateCompatibleBitmap(HDC dc, int width, int height) {
+    return Made(CensusKind::Bitmap, realCreateCompatibleBitmap(dc, width, height));
+}
+HBITMAP WINAPI CountedCreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                                     const BITMAPINFO* info, UINT usage) {
+    return Made(CensusKind::Bitmap, realCreateDIBitmap(dc, header, init, bits, info, usage));
+}
+HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                      DWORD offset) {
+    return Made(CensusKind::Bitmap, realCreateDIBSection(dc, info, usage, bits, section, offset));
+}
+HFONT WINAPI CountedCreateFontIndirectW(const LOGFONTW* font) {
+    return Made(CensusKind::Font, realCreateFontIndirectW(font));
+}
+HFONT WINAPI CountedCreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                                DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR face) {
+    return Made(CensusKind::Font,
+                realCreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+                                outPrecision, clipPrecision, quality, pitchAndFamily, face));
+}
+HPEN WINAPI CountedCreatePen(int style, int width, COLORREF color) {
+    return Made(CensusKind::Pen, realCreatePen(style, width, color));
+}
+HBRUSH WINAPI CountedCreateSolidBrush(COLORREF color) { return Made(CensusKind::Brush, realCreateSolidBrush(color)); }
+HRGN WINAPI CountedCreateRectRgn(int left, int top, int right, int bottom) {
+    return Made(CensusKind::Region, realCreateRectRgn(left, top, right, bottom));
+}
+BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
+    BOOL ok = realDeleteObject(object);
+    if (ok) Gone(object);
+    return ok;
+}
+
+// --- USER objects ----------------------------------------------------------------------
+HMENU WINAPI CountedCreatePopupMenu() { return Made(CensusKind::Menu, realCreatePopupMenu()); }
+HMENU WINAPI CountedCreateMenu() { return Made(CensusKind::Menu, realCreateMenu()); }
+
+// DestroyMenu takes the menu's submenus with it; they are gone without a call of their own.
+void CollectSubmenus(HMENU menu, std::vector<HMENU>& found, int depth) {
+    if (depth > 16) return;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub == nullptr) continue;
+        found.push_back(sub);
+        CollectSubmenus(sub, found, depth + 1);
+    }
+}
+
+BOOL WINAPI CountedDestroyMenu(HMENU menu) {
+    std::vector<HMENU> submenus;
+    if (menu != nullptr) CollectSubmenus(menu, submenus, 0);
+    BOOL ok = realDestroyMenu(menu);
+    if (!ok) return ok;
+    Census& census = TheCensus();
+    CensusLock lock(census);
+    census.book.Released(menu);
+    for (HMENU sub : submenus) census.book.ReleasedAlong(sub);
+    Publish(census);
+    return ok;
+}
+
+HICON WINAPI CountedCreateIconIndirect(PICONINFO info) { return Made(CensusKind::Icon, realCreateIconIndirect(info)); }
+HICON WINAPI CountedCopyIcon(HICON icon) { return Made(CensusKind::Icon, realCopyIcon(icon)); }
+BOOL WINAPI CountedDestroyIcon(HICON icon) {
+    BOOL ok = realDestroyIcon(icon);
+    if (ok) Gone(icon);
+    return ok;
+}
+
+// --- installing ------------------------------------------------------------------------
+struct Hook {
+    const char* name;
+    void* wrapper;
+    void (*remember)(void* real);
+};
+
+template <typename Fn>
+void Remember(Fn& real, void* address) {
+    real = reinterpret_cast<Fn>(address);
+}
+
+#define CENSUS_HOOK(name)                                                            \
+    {                                                                                \
+        #name, reinterpret_cast<void*>(&Counted##name),                              \
+            [](void* address) { Remember(real##name, address); }                     \
+    }
+
+const Hook kHooks[] = {
+    CENSUS_HOOK(CreateCompatibleDC), CENSUS_HOOK(DeleteDC),        CENSUS_HOOK(GetDC),
+    CENSUS_HOOK(GetWindowDC),        CENSUS_HOOK(ReleaseDC),       CENSUS_HOOK(BeginPaint),
+    CENSUS_HOOK(EndPaint),           CENSUS_HOOK(CreateBitmap),    CENSUS_HOOK(CreateCompatibleBitmap),
+    CENSUS_HOOK(CreateDIBitmap),     CENSUS_HOOK(CreateDIBSection), CENSUS_HOOK(CreateFontIndirectW),
+    CENSUS_HOOK(CreateFontW),        CENSUS_HOOK(CreatePen),       CENSUS_HOOK(CreateSolidBrush),
+    CENSUS_HOOK(CreateRectRgn),      CENSUS_HOOK(DeleteObject),    CENSUS_HOOK(CreatePopupMenu),
+    CENSUS_HOOK(CreateMenu),         CENSUS_HOOK(DestroyMenu),     CENSUS_HOOK(CreateIconIndirect),
+    CENSUS_HOOK(CopyIcon),           CENSUS_HOOK(DestroyIcon),
+};
+
+#undef CENSUS_HOOK
+
+CensusSection* CreateSection() {
+    std::wstring name = CensusSectionName(GetCurrentProcessId());
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CensusSection),
+                                        name.c_str());
+    if (mapping == nullptr) return nullptr;
+    // Another holder of the name would mean another process's counts: leave it alone.
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(CensusSection));
+    // The mapping handle stays open for the process's life, as the view does: the section
+    // must outlive every reader's attempt to open it by name.
+    if (view == nullptr) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    auto* section = static_cast<CensusSection*>(view);
+    section->version = kCensusVersion;
+    section->size = sizeof(CensusSection);
+    return section;
+}
+
+// Only the slots that hold what the host would call are redirected; a function the host
+// does not import stays uncounted, and so does everything other modules create.
+uint32_t PatchHost(HMODULE host) {
+    uint32_t patched = 0;
+    for (const Hook& hook : kHooks) {
+        std::vector<void**> slots = ImportSlots(host, hook.name);
+        if (slots.empty() || *slots.front() == nullptr) continue;
+        hook.remember(*slots.front());
+        for (void** slot : slots) patched += RedirectImportSlot(slot, hook.wrapper) ? 1 : 0;
+    }
+    return patched;
+}
+
+BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
+    Census& census = TheCensus();
+    {
+        CensusLock lock(census);
+        census.section = CreateSection();
+        Publish(census);
+    }
+    uint32_t patched = PatchHost(GetModuleHandleW(nullptr));
+    CensusLock lock(census);
+    census.book.SetPatchedImports(patched);
+    Publish(census);
+    return TRUE;
+}
+
+}  // namespace
+
+void InstallObjectCensus() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, &InstallOnce, nullptr, nullptr);
+}
+
+}  // namespace simnb

@@ -1,0 +1,22 @@
+// Reads the object census that the bridge stand-in publishes inside another process.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "census/ObjectCensusView.h"
+
+namespace simnb {
+
+// The counts of process processId as they stand; nothing when that process publishes no
+// census (the bridge was never used there) or the section is not of this layout.
+std::optional<CensusCounts> ReadObjectCensus(DWORD processId);
+
+int32_t LiveGdiObjects(const CensusCounts& counts);
+int32_t LiveUserObjects(const CensusCounts& counts);
+
+// One line: "gdi=N user=N memoryDC=live/created/destroyed ... foreign=N reused=N patched=N".
+std::string DescribeCensus(const CensusCounts& counts);
+
+}  // namespace simnb

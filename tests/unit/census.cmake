@@ -1,0 +1,5 @@
+# The object census the bridge stand-in keeps inside the program that loads it (the soak
+# reads Tarvel's GDI and USER objects through it).
+tarvel_add_unit_test(object_census_tests SOURCES ObjectCensusBookTest.cpp LIBS simnotebook_census)
+tarvel_add_unit_test(object_census_host_tests DESKTOP SOURCES ObjectCensusHostTest.cpp
+    LIBS ORVWmiAcpi simnotebook_client gdi32 user32)
