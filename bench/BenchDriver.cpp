@@ -6,6 +6,9 @@
 //                      right after its icon is added
 //   nvload_ms          Tarvel only: process creation to the NVIDIA library loaded (after the
 //                      brightness subscription and the ATI probe)
+//   phase_*            Tarvel only: firmware subscription to the NVIDIA library loaded (the
+//                      WMI subscription and the ATI probe), from there to ready (vendor and
+//                      firmware calls), and the number of those calls
 //   ... baseline_wmi   the baseline connected to WMI as Tarvel's brightness subscription is
 //                      (ready time and memory after start only)
 //   committed_*_kib,   memory after start-up and after 100 menu openings
@@ -177,13 +180,23 @@ bool RunTarvel(const Settings& s, bool record) {
         Note("Tarvel did not apply the overclock at start-up");
         return false;
     }
+    uint64_t subscribed = 0, nvLoaded = 0;
+    int roundTrips = 0;  // to the simulated notebook, from the NVIDIA library's load on
     for (const auto& e : entries) {
-        if (record && e.source == "fw" && e.Action() == "subscribe")
-            Sample("icon_ms", "tarvel", MsBetween(created, e.time));
-        if (record && e.source == "nv" && e.Action() == "load")
-            Sample("nvload_ms", "tarvel", MsBetween(created, e.time));
-        if (record && IsApWrite(e))
+        if (e.source == "fw" && e.Action() == "subscribe")
+            subscribed = e.time;
+        if (e.source == "nv" && e.Action() == "load")
+            nvLoaded = e.time;
+        if (nvLoaded != 0 && (IsFirmwareCall(e) || IsVendorCall(e)))
+            ++roundTrips;
+        if (record && IsApWrite(e) && subscribed != 0 && nvLoaded != 0) {
+            Sample("icon_ms", "tarvel", MsBetween(created, subscribed));
+            Sample("nvload_ms", "tarvel", MsBetween(created, nvLoaded));
             Sample("ready_ms", "tarvel", MsBetween(created, e.time));
+            Sample("phase_wmi_ati_ms", "tarvel", MsBetween(subscribed, nvLoaded));
+            Sample("phase_gpu_fw_ms", "tarvel", MsBetween(nvLoaded, e.time));
+            Sample("phase_round_trips", "tarvel", roundTrips);
+        }
     }
     HWND dialog = nullptr;
     WaitUntil([&] { return FindTopLevel(tarvel.Id(), L"#32770", L"About Tarvel") != nullptr; }, 20000, 5);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 using namespace bench;
 
@@ -248,6 +249,36 @@ void NoteMeasuringCosts() {
                 screenDc, windowDc, freshFont, text, checkMetric, plainMetric);
 }
 
+// Where painting goes: the median cost of DrawItem for each entry of the tray menu on its
+// own (side bar, text entries with and without an icon, separators).
+void NoteEntryPaintCosts() {
+    auto menu = BuildTarvelMenu();
+    const auto entries = EntriesOf(*menu);
+    OffscreenCanvas canvas(400, 300);
+    const int checkWidth = ::GetSystemMetrics(SM_CXMENUCHECK);
+    MeasureAndPaint(*menu, entries, canvas.Dc(), checkWidth);
+    std::string line = "NOTE painting one entry, median of 1,000:";
+    for (const Entry& e : entries) {
+        const CMenuXPItem* item = CMenuXPItem::FromItemData(e.data);
+        DRAWITEMSTRUCT dis = {};
+        dis.CtlType = ODT_MENU;
+        dis.itemID = e.id;
+        dis.itemAction = ODA_DRAWENTIRE;
+        dis.hDC = canvas.Dc();
+        dis.rcItem = item->m_bSideBar ? RECT{0, 0, 16, 100} : RECT{19, 0, 120, item->m_bSeparator ? 6 : 20};
+        dis.itemData = e.data;
+        const double us = MedianMicroseconds([&] {
+            menu->DrawItem(&dis);
+            ::GdiFlush();
+        });
+        char part[96];
+        const char* kind = item->m_bSideBar ? "side bar" : item->m_bSeparator ? "separator" : item->m_hIcon ? "text with icon" : "text";
+        std::snprintf(part, sizeof part, " %s %.1f us%s", kind, us, &e == &entries.back() ? "" : ",");
+        line += part;
+    }
+    std::printf("%s\n", line.c_str());
+}
+
 // The two menus take turns, so that a busy moment of the machine falls on both alike.
 template <typename TrackA, typename TrackB>
 void TimePopups(TrackA trackTarvel, TrackB trackPlain) {
@@ -270,6 +301,7 @@ int wmain(int argc, wchar_t** argv) {
     const int repeats = argc > 1 ? _wtoi(argv[1]) : 1000;
     TimeOffscreenPaint(repeats);
     NoteMeasuringCosts();
+    NoteEntryPaintCosts();
 
     HWND owner = CreateOwner();
     if (owner == nullptr) {

@@ -1,6 +1,6 @@
 #include "AfxGdi.h"
 #include "AfxDC.h"
-#include <mutex>
+#include "AfxLock.h"
 #include <unordered_set>
 
 IMPLEMENT_DYNAMIC(CGdiObject, CObject)
@@ -15,7 +15,7 @@ namespace {
 // and then never deleted stays counted, and deleting a handle that some other code made
 // does not hide a leak elsewhere.
 struct LiveGdiObjects {
-    std::mutex lock;
+    CSlimLock lock;
     std::unordered_set<HANDLE> handles;
 };
 
@@ -28,7 +28,7 @@ LiveGdiObjects& liveGdiObjects() {
 
 LONG AfxGetLiveGdiObjectCount() {
     LiveGdiObjects& live = liveGdiObjects();
-    std::lock_guard<std::mutex> guard(live.lock);
+    CSlimLockGuard guard(live.lock);
     return static_cast<LONG>(live.handles.size());
 }
 
@@ -36,13 +36,13 @@ void AfxNoteGdiObjectCreated(HANDLE h) {
     if (h == nullptr)
         return;
     LiveGdiObjects& live = liveGdiObjects();
-    std::lock_guard<std::mutex> guard(live.lock);
+    CSlimLockGuard guard(live.lock);
     live.handles.insert(h);
 }
 
 void AfxNoteGdiObjectDeleted(HANDLE h) {
     LiveGdiObjects& live = liveGdiObjects();
-    std::lock_guard<std::mutex> guard(live.lock);
+    CSlimLockGuard guard(live.lock);
     live.handles.erase(h);
 }
 

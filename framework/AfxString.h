@@ -1,19 +1,30 @@
-// A wide-character string with the few operations the program needs.
+// A wide-character string with the few operations the program needs. The characters live
+// in one buffer the string owns (always terminated, so the string converts to LPCWSTR at no
+// cost); the C++ library's basic_string is deliberately not used, because linking it adds
+// about a hundred kilobytes to a program this small.
 #pragma once
 #include <windows.h>
-#include <string>
+#include <memory>
 
 class CString {
 public:
     CString() = default;
-    CString(LPCWSTR psz) : m_str(psz ? psz : L"") {}
-    CString(LPCWSTR pch, int nLength) : m_str(pch, static_cast<size_t>(nLength)) {}
+    CString(LPCWSTR psz);
+    // Takes exactly nLength characters (embedded zeros included); a negative length or a
+    // null pointer gives an empty string.
+    CString(LPCWSTR pch, int nLength);
+    CString(const CString& other);
+    CString(CString&& other) noexcept;
+    CString& operator=(const CString& other);
+    CString& operator=(CString&& other) noexcept;
+    ~CString() = default;
 
-    operator LPCWSTR() const { return m_str.c_str(); }
-    int GetLength() const { return static_cast<int>(m_str.size()); }
-    BOOL IsEmpty() const { return m_str.empty(); }
-    void Empty() { m_str.clear(); }
-    WCHAR GetAt(int i) const { return m_str[static_cast<size_t>(i)]; }
+    operator LPCWSTR() const;
+    int GetLength() const { return m_nLength; }
+    BOOL IsEmpty() const { return m_nLength == 0; }
+    void Empty();
+    // The character at i; 0 outside the string.
+    WCHAR GetAt(int i) const;
 
     // Index of the first ch, or -1.
     int Find(WCHAR ch) const;
@@ -23,10 +34,16 @@ public:
     // Loads a string-table entry from the resource module; FALSE (and empty) when missing.
     BOOL LoadString(UINT nID);
 
-    CString& operator=(LPCWSTR psz) { m_str = psz ? psz : L""; return *this; }
-    CString& operator+=(LPCWSTR psz) { m_str += psz ? psz : L""; return *this; }
-    bool operator==(LPCWSTR psz) const { return m_str == (psz ? psz : L""); }
+    CString& operator=(LPCWSTR psz);
+    CString& operator+=(LPCWSTR psz);
+    bool operator==(LPCWSTR psz) const;
 
 private:
-    std::wstring m_str;
+    // Both build the new buffer before the old one is released, so the characters may come
+    // from this very string (s = s, s += s).
+    void Assign(LPCWSTR pch, int nLength);
+    void Concatenate(LPCWSTR pchA, int nLengthA, LPCWSTR pchB, int nLengthB);
+
+    std::unique_ptr<WCHAR[]> m_pData;  // null while the string is empty
+    int m_nLength = 0;
 };

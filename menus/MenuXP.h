@@ -4,6 +4,8 @@
 #include "AfxDC.h"
 #include "AfxMenu.h"
 #include "MenuXPItem.h"
+#include "MenuXPMeasureContext.h"
+#include <memory>
 
 class CMenuXP : public CMenu {
     DECLARE_DYNAMIC(CMenuXP)
@@ -60,7 +62,19 @@ protected:
     BOOL CreateBoldMenuFont(CFont& font) const;
 
 private:
+    // The check-mark size, asked of the system once per menu: Wine works it out afresh
+    // (with a device context and a font) on every call. A tray menu is built for each
+    // opening, so a settings change reaches the next one.
+    SIZE MenuCheckSize();
+    // The context for measuring text entries, made on the first entry measured. The
+    // system asks for every size before it paints any entry, so the first paint releases
+    // it again: an open menu holds no more GDI objects than its font.
+    CMenuXPMeasureContext& MeasureContext();
+
     void AppendOwnedItem(UINT nFlags, CMenuXPItem* pItem);
     void DrawSeparatorEntry(CDC* pDC, const CRect& rcItem, const CMenuXPItem& item);
     void DrawTextEntry(CDC* pDC, const CRect& rcItem, const CMenuXPItem& item, UINT itemState);
+
+    SIZE m_sizeMenuCheck = {-1, -1};  // not asked yet
+    std::unique_ptr<CMenuXPMeasureContext> m_pMeasureContext;
 };

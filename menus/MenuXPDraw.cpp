@@ -4,6 +4,7 @@
 #include "MenuXP.h"
 
 void CMenuXP::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    m_pMeasureContext.reset();  // measuring is over once painting begins
     if (lpDrawItemStruct == nullptr || lpDrawItemStruct->CtlType != ODT_MENU)
         return;
     // Item data that is not one of our items is never treated as one.

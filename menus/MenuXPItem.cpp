@@ -1,11 +1,12 @@
 #include "MenuXPItem.h"
-#include <mutex>
+#include "AfxLock.h"
 #include <unordered_set>
 
 namespace {
 
+// The addresses of the items that exist.
 struct LiveItems {
-    std::mutex lock;
+    CSlimLock lock;
     std::unordered_set<const CMenuXPItem*> items;
 };
 
@@ -18,14 +19,14 @@ LiveItems& liveItems() {
 
 CMenuXPItem::CMenuXPItem() {
     LiveItems& live = liveItems();
-    std::lock_guard<std::mutex> guard(live.lock);
+    CSlimLockGuard guard(live.lock);
     live.items.insert(this);
 }
 
 CMenuXPItem::~CMenuXPItem() {
     {
         LiveItems& live = liveItems();
-        std::lock_guard<std::mutex> guard(live.lock);
+        CSlimLockGuard guard(live.lock);
         live.items.erase(this);
     }
     if (m_hIcon != nullptr)
@@ -38,7 +39,7 @@ CMenuXPItem* CMenuXPItem::FromItemData(ULONG_PTR itemData) {
         return nullptr;
     {
         LiveItems& live = liveItems();
-        std::lock_guard<std::mutex> guard(live.lock);
+        CSlimLockGuard guard(live.lock);
         if (live.items.count(pItem) == 0)
             return nullptr;
     }

@@ -13,6 +13,9 @@ cd "$top"
 rounds=${TARVEL_BENCH_ROUNDS:-7}
 build=${TARVEL_BENCH_BUILD:-$top/build/x86_64}
 build32=${TARVEL_BENCH_BUILD_I686:-$top/build/i686}
+# Wine wants an absolute prefix path, and the folders may be given relative to the top.
+build=$(mkdir -p "$build" && cd "$build" && pwd)
+build32=$(mkdir -p "$build32" && cd "$build32" && pwd)
 idle_seconds=${TARVEL_BENCH_IDLE_SECONDS:-60}
 
 "$here/setup.sh"

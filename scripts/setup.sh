@@ -3,8 +3,9 @@
 set -euo pipefail
 packages=(
     cmake make git python3
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-    googletest
+    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
+    googletest nsis
     wine64 xvfb xdotool imagemagick x11-utils
 )
 missing=()

@@ -1,9 +1,9 @@
 #include "BrightnessEvents.h"
 #include "ComEntryPoints.h"
 #include "ComGuards.h"
+#include "ConsoleLine.h"
 #include "EventSink.h"
 #include <wbemidl.h>
-#include <cstdio>
 
 namespace {
 
@@ -104,8 +104,7 @@ int BrightnessSubscription::StartQuery() {
     const HRESULT hr = m_services->ExecNotificationQueryAsync(
         m_queryLanguage.Get(), m_query.Get(), WBEM_FLAG_SEND_STATUS, nullptr, m_stubSink.Get());
     if (FAILED(hr)) {
-        std::printf("ExecNotificationQueryAsync failed with = 0x%X\n", static_cast<unsigned>(hr));
-        std::fflush(stdout);
+        PrintConsoleLine("ExecNotificationQueryAsync failed with = 0x%X\n", static_cast<unsigned>(hr));
         return Fail(BRIGHTNESS_QUERY_REFUSED);
     }
     return Succeed();

@@ -1,8 +1,8 @@
 #include "EventSink.h"
 #include "AppMessages.h"
 #include "ComGuards.h"
+#include "ConsoleLine.h"
 #include "TarvelDlg.h"
-#include <cstdio>
 
 namespace {
 
@@ -24,7 +24,7 @@ WPARAM BrightnessParam(HRESULT readResult, const VARIANT& value) {
 
 HRESULT ReadBrightness(IWbemClassObject* object, VARIANT* value) {
     if (object == nullptr)
-        return WBEM_E_INVALID_PARAMETER;
+        return static_cast<HRESULT>(WBEM_E_INVALID_PARAMETER);
     BstrGuard name(kBrightnessProperty);
     return object->Get(name.Get(), 0, value, nullptr, nullptr);
 }
@@ -66,17 +66,15 @@ HRESULT EventSink::Indicate(LONG lObjectCount, IWbemClassObject** apObjArray) {
         ::SendMessageW(window, WM_BRIGHTNESS_CHANGED, BrightnessParam(readResult, value.Get()), 0);
 
     for (LONG i = 0; i < lObjectCount; ++i)
-        std::printf("Event occurred the Value = %d\n", static_cast<int>(readResult));
-    std::fflush(stdout);
+        PrintConsoleLine("Event occurred the Value = %d\n", static_cast<int>(readResult));
     return WBEM_S_NO_ERROR;
 }
 
 HRESULT EventSink::SetStatus(LONG lFlags, HRESULT hResult, BSTR /*strParam*/,
                              IWbemClassObject* /*pObjParam*/) {
     if (lFlags == WBEM_STATUS_COMPLETE)
-        std::printf("Call complete. hResult = 0x%X\n", static_cast<unsigned>(hResult));
+        PrintConsoleLine("Call complete. hResult = 0x%X\n", static_cast<unsigned>(hResult));
     else if (lFlags == WBEM_STATUS_PROGRESS)
-        std::printf("Call in progress.\n");
-    std::fflush(stdout);
+        PrintConsoleLine("Call in progress.\n");
     return WBEM_S_NO_ERROR;
 }

@@ -24,12 +24,12 @@ std::string FormatJournalLine(const JournalRecord& record) {
 }
 
 void Journal::SetObserver(Observer observer) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_observer = std::move(observer);
 }
 
 uint64_t Journal::Add(const std::string& source, const std::string& details) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     JournalRecord record{++m_lastSeq, PreciseFileTimeNow(), source, details};
     if (m_observer) m_observer(FormatJournalLine(record));
     m_records.push_back(std::move(record));
@@ -38,7 +38,7 @@ uint64_t Journal::Add(const std::string& source, const std::string& details) {
 }
 
 std::string Journal::Lines(uint64_t since) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::string out;
     for (const JournalRecord& record : m_records) {
         if (record.seq <= since) continue;
@@ -49,17 +49,17 @@ std::string Journal::Lines(uint64_t since) const {
 }
 
 void Journal::Clear() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_records.clear();
 }
 
 size_t Journal::Size() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     return m_records.size();
 }
 
 uint64_t Journal::LastSeq() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     return m_lastSeq;
 }
 

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
+
+#include "../common/SimSync.h"
 
 namespace simnb {
 
@@ -33,7 +34,7 @@ public:
     uint64_t LastSeq() const;
 
 private:
-    mutable std::mutex m_mutex;
+    mutable Lock m_lock;
     std::deque<JournalRecord> m_records;
     uint64_t m_lastSeq = 0;
     Observer m_observer;

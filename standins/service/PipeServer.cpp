@@ -21,7 +21,7 @@ bool PipeServer::Start() {
     if (!first.Valid()) return false;
     ResetEvent(m_stop.Get());
     auto pending = std::make_shared<UniqueHandle>(std::move(first));
-    m_acceptor = std::thread([this, pending] {
+    return m_acceptor.Start([this, pending] {
         UniqueHandle pipe = std::move(*pending);
         for (;;) {
             if (!pipe.Valid()) pipe = CreateInstance();
@@ -41,20 +41,19 @@ bool PipeServer::Start() {
             pipe = std::move(next);
         }
     });
-    return true;
 }
 
 void PipeServer::Stop() {
     if (!Running()) return;
     SetEvent(m_stop.Get());
-    m_acceptor.join();
+    m_acceptor.Join();
     std::list<std::unique_ptr<Connection>> connections;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        LockGuard guard(m_lock);
         connections.swap(m_connections);
     }
     for (auto& connection : connections) SetEvent(connection->cancel.Get());
-    for (auto& connection : connections) connection->thread.join();
+    for (auto& connection : connections) connection->thread.Join();
 }
 
 UniqueHandle PipeServer::CreateInstance() const {
@@ -88,18 +87,19 @@ void PipeServer::Serve(UniqueHandle pipe) {
     if (!connection->cancel.Valid()) return;
     Connection* raw = connection.get();
     auto channel = std::make_shared<PipeChannel>(std::move(pipe));
-    raw->thread = std::thread([this, raw, channel] {
+    bool started = raw->thread.Start([this, raw, channel] {
         m_handler(*channel, raw->cancel.Get());
         raw->finished.store(true);
     });
-    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!started) return;  // the channel closes the pipe, so the client sees the end
+    LockGuard guard(m_lock);
     m_connections.push_back(std::move(connection));
 }
 
 void PipeServer::ReapFinished() {
     std::list<std::unique_ptr<Connection>> finished;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        LockGuard guard(m_lock);
         for (auto it = m_connections.begin(); it != m_connections.end();) {
             if ((*it)->finished.load()) {
                 finished.push_back(std::move(*it));
@@ -109,7 +109,7 @@ void PipeServer::ReapFinished() {
             }
         }
     }
-    for (auto& connection : finished) connection->thread.join();
+    for (auto& connection : finished) connection->thread.Join();
 }
 
 }  // namespace simnb

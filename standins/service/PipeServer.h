@@ -6,11 +6,10 @@
 #include <functional>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "../common/PipeChannel.h"
+#include "../common/SimSync.h"
 #include "../common/UniqueHandle.h"
 
 namespace simnb {
@@ -28,12 +27,12 @@ public:
 
     bool Start();
     void Stop();
-    bool Running() const { return m_acceptor.joinable(); }
+    bool Running() const { return m_acceptor.Joinable(); }
 
 private:
     struct Connection {
         UniqueHandle cancel;
-        std::thread thread;
+        Thread thread;
         std::atomic<bool> finished{false};
     };
 
@@ -46,8 +45,8 @@ private:
     std::wstring m_name;
     Handler m_handler;
     UniqueHandle m_stop;
-    std::thread m_acceptor;
-    std::mutex m_mutex;
+    Thread m_acceptor;
+    Lock m_lock;  // m_connections
     std::list<std::unique_ptr<Connection>> m_connections;
 };
 

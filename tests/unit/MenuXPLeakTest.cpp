@@ -33,18 +33,24 @@ std::unique_ptr<CMenuXP> BuildMenu() {
 
 const int kAllStyles[] = {CMenuXP::STYLE_FLAT, CMenuXP::STYLE_3D, 1};
 
+// Measures the entry at a position, as the system asks before it shows the menu.
+MEASUREITEMSTRUCT MeasureEntry(CMenuXP& menu, int pos) {
+    MENUITEMINFOW mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_DATA;
+    ::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii);
+    MEASUREITEMSTRUCT mis = {};
+    mis.CtlType = ODT_MENU;
+    mis.itemData = mii.dwItemData;
+    menu.MeasureItem(&mis);
+    return mis;
+}
+
 // Measures every entry and paints it in each of the states and styles given.
 void MeasureAndPaint(CMenuXP& menu, Canvas& canvas, const UINT* pStates, size_t nStates,
                      const int* pStyles, size_t nStyles) {
     for (int pos = 0; pos < menu.GetMenuItemCount(); ++pos) {
-        MENUITEMINFOW mii = {};
-        mii.cbSize = sizeof(mii);
-        mii.fMask = MIIM_DATA;
-        ::GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &mii);
-        MEASUREITEMSTRUCT mis = {};
-        mis.CtlType = ODT_MENU;
-        mis.itemData = mii.dwItemData;
-        menu.MeasureItem(&mis);
+        const MEASUREITEMSTRUCT mis = MeasureEntry(menu, pos);
         for (size_t s = 0; s < nStyles; ++s) {
             menu.m_nStyle = pStyles[s];
             for (size_t i = 0; i < nStates; ++i) {
@@ -53,7 +59,7 @@ void MeasureAndPaint(CMenuXP& menu, Canvas& canvas, const UINT* pStates, size_t 
                 dis.itemState = pStates[i];
                 dis.hDC = canvas.hdc();
                 dis.rcItem = RECT{20, 0, 180, static_cast<LONG>(mis.itemHeight)};
-                dis.itemData = mii.dwItemData;
+                dis.itemData = mis.itemData;
                 menu.DrawItem(&dis);
             }
         }
@@ -184,4 +190,28 @@ TEST(MenuXPLeak, ManyMenusPaintedAndDestroyedInLittleRoom) {
     HMENU hMenu = ::CreatePopupMenu();
     EXPECT_NE(hMenu, nullptr);
     ::DestroyMenu(hMenu);
+}
+
+// Measuring keeps a device context and a bold font for a whole round of entries; they are
+// gone once painting starts, and with the menu if it is never painted.
+TEST(MenuXPLeak, MeasuringObjectsLastUntilThePaintOrTheMenuGoes) {
+    Canvas canvas(200, 40, RGB(0, 128, 0));
+    const LONG before = AfxGetLiveGdiObjectCount();
+    auto MeasureAll = [](CMenuXP& menu) {
+        for (int pos = 0; pos < menu.GetMenuItemCount(); ++pos)
+            MeasureEntry(menu, pos);
+    };
+    {
+        auto menu = BuildMenu();
+        MeasureAll(*menu);
+        const LONG measuring = AfxGetLiveGdiObjectCount();
+        EXPECT_GT(measuring, before + 1);
+        MeasureAll(*menu);
+        EXPECT_EQ(AfxGetLiveGdiObjectCount(), measuring) << "one set for the whole menu";
+
+        MeasureAndPaint(*menu, canvas, kStates, 1, kAllStyles, 1);
+        EXPECT_EQ(AfxGetLiveGdiObjectCount(), before + 1);
+        MeasureAll(*menu);  // measured again, never painted
+    }
+    EXPECT_EQ(AfxGetLiveGdiObjectCount(), before);
 }

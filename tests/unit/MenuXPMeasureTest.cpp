@@ -119,3 +119,19 @@ TEST(MenuXPMeasure, ForeignDataAndOtherControlsAreNotSized) {
     EXPECT_EQ(mis.itemWidth, 777u);
     EXPECT_EQ(mis.itemHeight, 777u);
 }
+
+TEST(MenuXPMeasure, MenuFontReplacedBetweenEntriesIsUsedForTheNextEntry) {
+    CMenuXP menu;
+    CMenuXPText item(300, L"Enable", nullptr);
+    const MEASUREITEMSTRUCT small = Measure(menu, Data(item));
+    EXPECT_EQ(small.itemHeight, 20u);
+
+    LOGFONTW lf = {};
+    menu.m_fontMenu.GetLogFont(&lf);
+    lf.lfHeight = -48;
+    menu.m_fontMenu.DeleteObject();
+    menu.m_fontMenu.CreateFontIndirect(&lf);
+    const MEASUREITEMSTRUCT tall = Measure(menu, Data(item));
+    EXPECT_GT(tall.itemHeight, 20u) << "measured with the bold copy of the old font";
+    EXPECT_GT(tall.itemWidth, small.itemWidth);
+}

@@ -10,20 +10,20 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 }  // namespace
 
 bool EventHub::Subscribe(const PipeChannel& channel, HANDLE cancel, const std::string& ack) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (channel.Write(ack, kWriteTimeoutMs, cancel) != PipeIo::Ok) return false;
     m_subscribers.push_back(Subscriber{&channel, cancel});
     return true;
 }
 
 void EventHub::Unsubscribe(const PipeChannel& channel) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_subscribers.remove_if([&channel](const Subscriber& s) { return s.channel == &channel; });
 }
 
 int EventHub::Raise(uint64_t wParam) {
     WireEvent event = {kWireEvent, 0, wParam};
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     int reached = 0;
     for (const Subscriber& subscriber : m_subscribers) {
         if (subscriber.channel->Write(&event, sizeof event, kWriteTimeoutMs, subscriber.cancel) == PipeIo::Ok) {
@@ -37,7 +37,7 @@ int EventHub::Raise(uint64_t wParam) {
 }
 
 size_t EventHub::Count() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     return m_subscribers.size();
 }
 

@@ -2,10 +2,10 @@
 #pragma once
 #include <cstdint>
 #include <list>
-#include <mutex>
 #include <string>
 
 #include "../../common/PipeChannel.h"
+#include "../../common/SimSync.h"
 
 namespace simnb {
 
@@ -24,7 +24,7 @@ private:
         const PipeChannel* channel;
         HANDLE cancel;
     };
-    mutable std::mutex m_mutex;
+    mutable Lock m_lock;
     std::list<Subscriber> m_subscribers;
 };
 

@@ -9,13 +9,13 @@ FirmwareDomain::FirmwareDomain(Journal& journal)
       m_pipe(kFirmwarePipeName, [this](const PipeChannel& channel, HANDLE cancel) { ServeConnection(channel, cancel); }) {}
 
 bool FirmwareDomain::Start() {
-    std::lock_guard<std::mutex> lock(m_pipeMutex);
+    LockGuard guard(m_pipeLock);
     m_started.store(true);
     return m_absent.load() || m_pipe.Start();
 }
 
 void FirmwareDomain::Stop() {
-    std::lock_guard<std::mutex> lock(m_pipeMutex);
+    LockGuard guard(m_pipeLock);
     m_started.store(false);
     m_pipe.Stop();
 }
@@ -28,7 +28,7 @@ void FirmwareDomain::Reset() {
 
 // Absent means absent: no pipe to connect to, and the bridge's event connections cut.
 void FirmwareDomain::SetAbsent(bool absent) {
-    std::lock_guard<std::mutex> lock(m_pipeMutex);
+    LockGuard guard(m_pipeLock);
     m_absent.store(absent);
     if (absent) {
         m_pipe.Stop();

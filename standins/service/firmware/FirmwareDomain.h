@@ -2,9 +2,9 @@
 // firmware pipe on which the bridge's requests and subscriptions arrive.
 #pragma once
 #include <atomic>
-#include <mutex>
 #include <string>
 
+#include "../../common/SimSync.h"
 #include "../Domain.h"
 #include "../Journal.h"
 #include "../PipeServer.h"
@@ -44,7 +44,7 @@ private:
     FirmwareVariables m_variables;
     FirmwareFaults m_faults;
     EventHub m_hub;
-    std::mutex m_pipeMutex;  // one start or stop of the pipe at a time
+    Lock m_pipeLock;  // one start or stop of the pipe at a time
     PipeServer m_pipe;
     std::atomic<bool> m_absent{false};
     std::atomic<bool> m_started{false};

@@ -5,7 +5,7 @@
 namespace simnb {
 
 void FirmwareFaults::Reset() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_refuseAll = false;
     m_refuseNext = 0;
     m_reply.reset();
@@ -14,19 +14,19 @@ void FirmwareFaults::Reset() {
 }
 
 void FirmwareFaults::RefuseAll(bool on) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_refuseAll = on;
     m_refuseNext = 0;
 }
 
 void FirmwareFaults::RefuseNext(uint64_t count) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_refuseAll = false;
     m_refuseNext = count;
 }
 
 bool FirmwareFaults::TakeRefusal() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (m_refuseAll) return true;
     if (m_refuseNext == 0) return false;
     --m_refuseNext;
@@ -34,47 +34,47 @@ bool FirmwareFaults::TakeRefusal() {
 }
 
 void FirmwareFaults::OverrideReply(ReplyOverride reply, bool once) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_reply = std::move(reply);
     m_replyOnce = once;
 }
 
 void FirmwareFaults::ClearReplyOverride() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_reply.reset();
 }
 
 std::optional<ReplyOverride> FirmwareFaults::TakeReplyOverride() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::optional<ReplyOverride> reply = m_reply;
     if (m_replyOnce) m_reply.reset();
     return reply;
 }
 
 void FirmwareFaults::Keep(const std::string& key, int64_t value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_keep[key] = value;
 }
 
 void FirmwareFaults::StopKeeping(const std::string& key) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_keep.erase(key);
 }
 
 void FirmwareFaults::StopKeepingAll() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_keep.clear();
 }
 
 std::optional<int64_t> FirmwareFaults::KeptValue(const std::string& key) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     auto found = m_keep.find(key);
     if (found == m_keep.end()) return std::nullopt;
     return found->second;
 }
 
 std::string FirmwareFaults::Status() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::string out = "fault-refuse ";
     if (m_refuseAll) {
         out += "on\n";

@@ -2,9 +2,10 @@
 #pragma once
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
+
+#include "../../common/SimSync.h"
 
 namespace simnb {
 
@@ -36,7 +37,7 @@ public:
     std::string Status() const;
 
 private:
-    mutable std::mutex m_mutex;
+    mutable Lock m_lock;
     bool m_refuseAll = false;
     uint64_t m_refuseNext = 0;
     std::optional<ReplyOverride> m_reply;

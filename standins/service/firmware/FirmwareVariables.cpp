@@ -25,24 +25,24 @@ bool IsVariableKey(const std::string& key) {
 }
 
 void FirmwareVariables::Reset() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_values = {{"System:0", 2}, {"System:1", 0}, {"AP:6", 0}};
 }
 
 std::optional<int64_t> FirmwareVariables::Get(const std::string& key) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     auto found = m_values.find(key);
     if (found == m_values.end()) return std::nullopt;
     return found->second;
 }
 
 void FirmwareVariables::Set(const std::string& key, int64_t value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_values[key] = value;
 }
 
 std::string FirmwareVariables::List() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::string out;
     for (const auto& entry : m_values) out += entry.first + " " + std::to_string(entry.second) + "\n";
     return out;

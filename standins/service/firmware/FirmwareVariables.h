@@ -3,9 +3,10 @@
 #pragma once
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
+
+#include "../../common/SimSync.h"
 
 namespace simnb {
 
@@ -21,7 +22,7 @@ public:
     std::string List() const;
 
 private:
-    mutable std::mutex m_mutex;
+    mutable Lock m_lock;
     std::map<std::string, int64_t> m_values;
 };
 

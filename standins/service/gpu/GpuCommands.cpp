@@ -84,7 +84,7 @@ void GpuDomain::RegisterCommands(CommandRegistry& registry) {
 CommandReply GpuDomain::GpuSetCommand(const Args& args) {
     uint64_t count = 0;
     if (args.size() != 2 || !ParseUnsigned(args[1], &count)) return Fail("usage: gpu set displays|physical|logical N");
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (args[0] == "displays" && count <= 100000) {
         m_nv.SetDisplays(static_cast<uint32_t>(count));
     } else if (args[0] == "physical" && count <= NvidiaModel::kMaxGpus) {
@@ -101,7 +101,7 @@ CommandReply GpuDomain::GpuSetCommand(const Args& args) {
 CommandReply GpuDomain::NvFaultCommand(const Args& args) {
     const char* usage = "usage: nv fault status ID|NAME STATUS|off [--at N|--index N] | offer ID|NAME on|off | off";
     uint32_t id = 0;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (args.size() == 1 && args[0] == "off") {
         m_nvFaults.Reset();
     } else if (args.size() == 3 && args[0] == "offer" && (args[2] == "on" || args[2] == "off")) {
@@ -125,7 +125,7 @@ CommandReply GpuDomain::NvFaultCommand(const Args& args) {
 }
 
 CommandReply GpuDomain::AdlFaultCommand(const Args& args) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (args.size() == 1 && args[0] == "off") {
         m_adlFaults.Reset();
     } else if (args.size() >= 3 && args[0] == "status") {
@@ -146,7 +146,7 @@ CommandReply GpuDomain::AdlFaultCommand(const Args& args) {
 
 CommandReply GpuDomain::AdlSetCommand(const Args& args) {
     int32_t value = 0;
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (args.size() == 2 && args[0] == "flags" && ParseStatus(args[1], &value)) {
         m_adl.SetFlags(value);
     } else if (args.size() != 3 || !ParseStatus(args[2], &value) || !m_adl.SetClockField(args[0], args[1], value)) {
@@ -157,7 +157,7 @@ CommandReply GpuDomain::AdlSetCommand(const Args& args) {
 }
 
 std::string GpuDomain::FullStatus() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::string out = "nv-displays " + std::to_string(m_nv.Displays()) + "\n";
     out += "nv-physical-gpus " + std::to_string(m_nv.PhysicalGpus()) + "\n";
     out += "nv-logical-gpus " + std::to_string(m_nv.LogicalGpus()) + "\n";

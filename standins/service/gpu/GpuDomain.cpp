@@ -19,7 +19,7 @@ bool GpuDomain::Start() { return m_pipe.Start(); }
 void GpuDomain::Stop() { m_pipe.Stop(); }
 
 void GpuDomain::Reset() {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     m_nv.Reset();
     m_adl.Reset();
     m_nvFaults.Reset();
@@ -27,7 +27,7 @@ void GpuDomain::Reset() {
 }
 
 std::string GpuDomain::Status() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     std::string out = std::string("nv-clocks ") + (m_nv.PhysicalGpus() > 0 ? NvClocksName(m_nv.Clocks(0)) : "none") + "\n";
     out += "adl-clocks " + m_adl.ClockState() + "\n";
     return out;
@@ -44,7 +44,7 @@ void GpuDomain::ServeConnection(const PipeChannel& channel, HANDLE cancel) {
 
 std::string GpuDomain::Answer(const std::string& line) {
     GpuRequest request(line);
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard guard(m_lock);
     if (request.Word(0) == "nv") return ServeNv(request);
     if (request.Word(0) == "adl") return ServeAdl(request);
     m_journal.Add("gpu", "protocol-error why=unknown-request text=" + QuoteText(line));

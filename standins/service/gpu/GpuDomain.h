@@ -2,9 +2,9 @@
 // their clock state, ATI adapter 0 with its over-drive clocks, the scripted faults, and the
 // GPU pipe on which the nvapi and ADL stand-ins ask about every call they get.
 #pragma once
-#include <mutex>
 #include <string>
 
+#include "../../common/SimSync.h"
 #include "../Domain.h"
 #include "../Journal.h"
 #include "../PipeServer.h"
@@ -54,7 +54,7 @@ private:
     std::string LoadEntry(const std::string& source, const GpuRequest& request);
 
     Journal& m_journal;
-    mutable std::mutex m_mutex;  // the models and faults; requests arrive on several threads
+    mutable Lock m_lock;  // the models and faults; requests arrive on several threads
     NvidiaModel m_nv;
     AdlModel m_adl;
     GpuFaults m_nvFaults;
