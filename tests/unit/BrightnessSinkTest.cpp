@@ -181,7 +181,7 @@ TEST_F(BrightnessIndicateTest, FailedOrMistypedReadSendsZeroAndPrintsTheReadResu
     ::VariantInit(&text);
     V_VT(&text) = VT_BSTR;
     V_BSTR(&text) = ::SysAllocString(L"70");
-    WmiFakeClassObject notFound(WBEM_E_NOT_FOUND, text);
+    WmiFakeClassObject notFound(static_cast<HRESULT>(WBEM_E_NOT_FOUND), text);
     WmiFakeClassObject mistyped(WBEM_S_NO_ERROR, text);
     ::VariantClear(&text);
     std::string printedNotFound;
@@ -215,7 +215,7 @@ TEST_F(BrightnessSinkTest, SetStatusPrintsCompletionAndProgressOnly) {
     std::string complete, progress, other;
     {
         WmiStdoutCapture capture;
-        EXPECT_EQ(WBEM_S_NO_ERROR, sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_ACCESS_DENIED, nullptr, nullptr));
+        EXPECT_EQ(WBEM_S_NO_ERROR, sink->SetStatus(WBEM_STATUS_COMPLETE, static_cast<HRESULT>(WBEM_E_ACCESS_DENIED), nullptr, nullptr));
         complete = capture.Text();
     }
     {

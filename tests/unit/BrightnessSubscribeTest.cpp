@@ -80,7 +80,7 @@ TEST_F(BrightnessSubscribeTest, SuccessHandsTheStubSinkToWmiAndKeepsNothingElse)
 }
 
 TEST_F(BrightnessSubscribeTest, RefusedQueryPrintsItsCodeAndReleasesInFailureOrder) {
-    fake.services.queryResult = WBEM_E_INVALID_CLASS;
+    fake.services.queryResult = static_cast<HRESULT>(WBEM_E_INVALID_CLASS);
 
     EXPECT_EQ(BRIGHTNESS_QUERY_REFUSED, Subscribe());
 

@@ -44,8 +44,9 @@ int32_t ReferenceAtoi(const std::string& s) {
 TEST(FuzzFirmware, WriteRequestCarriesEveryValueExactlyAndStaysTerminated) {
     std::mt19937 rng(kSeed);
     std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
+    const int32_t edges[] = {INT32_MIN, INT32_MAX, 0, -1};
     for (int i = 0; i < kCases; ++i) {
-        int32_t value = i < 4 ? (int32_t[]){INT32_MIN, INT32_MAX, 0, -1}[i] : any(rng);
+        int32_t value = i < 4 ? edges[i] : any(rng);
         char request[kRequestSize];
         std::memset(request, 0x55, sizeof request);
         LayWriteAp6Request(value, request);
