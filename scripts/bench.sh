@@ -137,7 +137,7 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
     cat "$top/bench/PerformanceNotes.md"
 } >"$notes"
 
-machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //') ($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(uname -sr), $("$WINELOADER" --version 2>/dev/null), $(x86_64-w64-mingw32-g++-posix --version | head -1), $(date -u '+%Y-%m-%d %H:%M UTC')"
+machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //') ($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(uname -sr), $("$WINELOADER" --version 2>/dev/null), $(x86_64-w64-mingw32-g++-posix --version | head -1) and $(i686-w64-mingw32-g++-win32 --version | head -1), $(date -u '+%Y-%m-%d %H:%M UTC')"
 command="scripts/bench.sh"
 for v in TARVEL_BENCH_ROUNDS TARVEL_BENCH_IDLE_SECONDS TARVEL_BENCH_BUILD TARVEL_BENCH_BUILD_I686; do
     [ -n "${!v:-}" ] && command="$v=${!v#$top/} $command"
