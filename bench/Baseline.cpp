@@ -5,6 +5,7 @@
 // With READY_FILE, the moment the icon was added (a FILETIME, 100-ns units) is written there.
 // With "wmi", it also connects to WMI's ROOT\WMI namespace before adding the icon, as
 // Tarvel's brightness subscription does: the benchmark uses this to show what that costs.
+#include "AppMessages.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <wbemidl.h>
@@ -14,11 +15,11 @@
 namespace {
 
 // The same callback message and command numbers as Tarvel, so one driver serves both.
-constexpr UINT kTrayNotify = WM_USER + 1;
-constexpr UINT kCmdEnable = 300;
-constexpr UINT kCmdDisable = 301;
-constexpr UINT kCmdAbout = 302;
-constexpr UINT kCmdExit = 303;
+constexpr UINT kTrayNotify = WM_TRAYNOTIFY;
+constexpr UINT kCmdEnable = ID_TRAY_ENABLE;
+constexpr UINT kCmdDisable = ID_TRAY_DISABLE;
+constexpr UINT kCmdAbout = ID_TRAY_ABOUT;
+constexpr UINT kCmdExit = ID_TRAY_EXIT;
 
 const wchar_t kWindowClass[] = L"TarvelBenchBaseline";
 

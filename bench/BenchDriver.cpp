@@ -18,6 +18,7 @@
 //                      vendor library's calls and the firmware bridge's round trips
 //   BenchDriver.exe ROUNDS MENU_CLICKS SWITCHES
 // The simulated notebook must be running and the NVIDIA stand-in installed.
+#include "AppMessages.h"
 #include "BenchSupport.h"
 #include "SimNotebookClient.h"
 #include "TrayMenuProbe.h"
@@ -31,9 +32,9 @@ using namespace bench;
 
 namespace {
 
-constexpr UINT kCmdEnable = 300;
-constexpr UINT kCmdDisable = 301;
-constexpr UINT kCmdExit = 303;
+constexpr UINT kCmdEnable = ID_TRAY_ENABLE;
+constexpr UINT kCmdDisable = ID_TRAY_DISABLE;
+constexpr UINT kCmdExit = ID_TRAY_EXIT;
 constexpr int kMenuOpenings = 100;
 constexpr DWORD kSettleMs = 500;
 constexpr DWORD kJournalPollMs = 10;
