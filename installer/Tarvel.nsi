@@ -5,9 +5,13 @@
 ;          -DOUTFILE=... Tarvel.nsi
 ; (installer/CMakeLists.txt passes all of them.)
 ;
-; Installs Tarvel.exe and README.txt into Program Files\Tarvel, starts Tarvel at log-on
-; through the user's Run key, and registers an uninstaller in Programs and Features. The
-; firmware bridge ORVWmiAcpi.dll is the notebook maker's and is not shipped here.
+; Installs Tarvel.exe and README.txt for the current user or for all users
+; (InstallMode.nsh), starts Tarvel at log-on through the mode's Run key, adds a Start-menu
+; shortcut and registers an uninstaller in Apps / Programs and Features. Offers to start
+; Tarvel at the end (silently: /Start). The firmware bridge ORVWmiAcpi.dll is the notebook
+; maker's and is not shipped here.
+;
+; Switches: /S silent, /CurrentUser or /AllUsers, /Start, /D=folder (a fresh install only).
 
 !ifndef VERSION | FLAVOUR | TARVEL_EXE | README | ICON | APP_MESSAGES | RESOURCES | OUTFILE
     !error "define VERSION, FLAVOUR, TARVEL_EXE, README, ICON, APP_MESSAGES, RESOURCES and OUTFILE"
@@ -24,6 +28,8 @@
 !else
     !error "FLAVOUR must be x86_64 or i686"
 !endif
+; Before the includes: their functions are code, and the compressor is fixed by then.
+SetCompressor /SOLID lzma
 
 ; Taken from the program's own sources, so that the uninstaller asks the very window
 ; Tarvel makes, with the very command its tray menu sends.
@@ -41,22 +47,33 @@
 !include FileFunc.nsh
 !include WinMessages.nsh
 !include MUI2.nsh
+!include nsDialogs.nsh
 !include StopTarvel.nsh
+!include InstallMode.nsh
+!include StartTarvel.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "${PROGRAM_FILES}\${PRODUCT}"
-RequestExecutionLevel admin
-SetCompressor /SOLID lzma
+; No InstallDir: $INSTDIR depends on the mode (ApplyInstallMode), and stays empty in
+; .onInit unless /D= gave one.
+; No elevation up front: see InstallMode.nsh.
+RequestExecutionLevel user
 ManifestSupportedOS all
 BrandingText "${PRODUCT} ${VERSION} (${FLAVOUR})"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} (${FLAVOUR}), the GPU overclock switch of the notification area, and starts it at each log-on.$\r$\n$\r$\n${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which is not part of this installer: it must be beside Tarvel.exe or on the DLL search path (for instance in the Windows system folder). It also needs NVIDIA's or ATI's graphics driver.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} (${FLAVOUR}), the GPU overclock switch of the notification area, for you alone or for all users of this computer. It starts ${PRODUCT} at each log-on and adds it to the Start menu.$\r$\n$\r$\n${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which is not part of this installer: it must be beside Tarvel.exe or on the DLL search path (for instance in the Windows system folder). It also needs NVIDIA's or ATI's graphics driver.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+Page custom ModePageCreate ModePageLeave
+!define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPagePre
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartTarvel
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW HideElevationShield
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -72,13 +89,108 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2011 ORV"
 
 !insertmacro DEFINE_STOP_TARVEL ""
 !insertmacro DEFINE_STOP_TARVEL "un."
+!insertmacro DEFINE_RUN_ELEVATED_COPY ""
+!insertmacro DEFINE_RUN_ELEVATED_COPY "un."
+
+Var StartWhenSilent ; /Start
 
 Function .onInit
     SetRegView ${REG_VIEW}
+    !insertmacro READ_RIGHTS
+    Call ReadInstallMode
+    ${If} ${Silent}
+        Call CheckInstallMode
+        ${If} ${Errors}
+            SetErrorLevel 2
+            Quit
+        ${EndIf}
+    ${EndIf}
+    Call ApplyInstallMode
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/Start" $1
+    ${If} ${Errors}
+        StrCpy $StartWhenSilent 0
+    ${Else}
+        StrCpy $StartWhenSilent 1
+    ${EndIf}
+FunctionEnd
+
+; Interactive installs start Tarvel from the finish page.
+Function .onInstSuccess
+    ${If} ${Silent}
+    ${AndIf} $StartWhenSilent = 1
+        Call StartTarvel
+    ${EndIf}
 FunctionEnd
 
 Function un.onInit
     SetRegView ${REG_VIEW}
+    !insertmacro READ_RIGHTS
+    ; An uninstaller belongs to the install it sits in: all users when the machine-wide
+    ; uninstall entry names its folder.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+    ${AndIf} $0 == $INSTDIR
+        StrCpy $Mode "AllUsers"
+        SetShellVarContext all
+    ${Else}
+        StrCpy $Mode "CurrentUser"
+        SetShellVarContext current
+    ${EndIf}
+FunctionEnd
+
+; Files, log-on value, uninstall entry and shortcut, in the mode's places (SHCTX and the
+; shell folders follow SetShellVarContext).
+Function InstallHere
+    SetOutPath "$INSTDIR"
+    File "/oname=Tarvel.exe" "${TARVEL_EXE}"
+    File "/oname=README.txt" "${README}"
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+    WriteRegStr SHCTX "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Tarvel.exe"'
+
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\Tarvel.exe"'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    ; Working folder: the install folder (SetOutPath above).
+    CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Tarvel.exe" "" "$INSTDIR\Tarvel.exe" 0 SW_SHOWNORMAL "" "Switches the GPU between its overclocked and its default clocks"
+FunctionEnd
+
+; An all-users install replaces the one the user who runs it had for himself alone: its
+; log-on value would start a second Tarvel (which ends at once, one being allowed per
+; session) and its entry and shortcut would stay behind. The earlier installer, too, put
+; the log-on value of a Program Files install under HKCU. The user's Tarvel has been
+; ended already (StopTarvel); other accounts' own installs are theirs to remove.
+Function RemoveUserInstall
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        DetailPrint "Removing ${PRODUCT} installed for this user alone, in $0"
+        ${If} $0 != $INSTDIR
+            Delete "$0\Tarvel.exe"
+            Delete "$0\README.txt"
+            Delete "$0\Uninstall.exe"
+            RMDir "$0"
+        ${EndIf}
+        DeleteRegKey HKCU "${UNINSTALL_KEY}"
+        SetShellVarContext current
+        Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+        SetShellVarContext all
+    ${EndIf}
+    ReadRegStr $1 HKCU "${RUN_KEY}" "${PRODUCT}"
+    ${If} $1 == '"$INSTDIR\Tarvel.exe"'
+    ${OrIf} $1 == '"$0\Tarvel.exe"'
+        DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    ${EndIf}
 FunctionEnd
 
 Section "Tarvel"
@@ -89,24 +201,32 @@ Section "Tarvel"
         Abort
     ${EndIf}
 
-    SetOutPath "$INSTDIR"
-    File "/oname=Tarvel.exe" "${TARVEL_EXE}"
-    File "/oname=README.txt" "${README}"
-    WriteUninstaller "$INSTDIR\Uninstall.exe"
+    ${If} $Mode == "AllUsers"
+    ${AndIf} $IsAdmin = 0
+        ${If} $ElevatedCopy = 1
+            ; Elevated, yet no administrator: a standard account with UAC turned off.
+            Abort
+        ${EndIf}
+        DetailPrint "Installing for all users, with administrator rights"
+        Push "/S /AllUsers /Elevated /D=$INSTDIR"
+        Call RunElevatedCopy
+        Pop $0
+        ${If} $0 == "refused"
+            MessageBox MB_OK|MB_ICONSTOP "Installing ${PRODUCT} for all users needs administrator rights. Nothing was installed." /SD IDOK
+            Abort
+        ${ElseIf} $0 != 0
+            MessageBox MB_OK|MB_ICONSTOP "Installing ${PRODUCT} for all users failed (error $0)." /SD IDOK
+            Abort
+        ${EndIf}
+    ${Else}
+        Call InstallHere
+    ${EndIf}
 
-    WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Tarvel.exe"'
-
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\Tarvel.exe"'
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+    ; The elevated copy may run as another account, whose own install is not the user's.
+    ${If} $Mode == "AllUsers"
+    ${AndIf} $ElevatedCopy = 0
+        Call RemoveUserInstall
+    ${EndIf}
 
     ${IfNot} ${FileExists} "$INSTDIR\${BRIDGE}"
     ${AndIfNot} ${FileExists} "$SYSDIR\${BRIDGE}"
@@ -123,6 +243,28 @@ Section "Uninstall"
         Abort
     ${EndIf}
 
+    ${If} $Mode == "AllUsers"
+    ${AndIf} $IsAdmin = 0
+        ${If} $ElevatedCopy = 1
+            Abort
+        ${EndIf}
+        DetailPrint "Uninstalling for all users, with administrator rights"
+        Push "/S /Elevated _?=$INSTDIR"
+        Call un.RunElevatedCopy
+        Pop $0
+        ${If} $0 == "refused"
+            MessageBox MB_OK|MB_ICONSTOP "Uninstalling ${PRODUCT} for all users needs administrator rights. Nothing was removed." /SD IDOK
+            Abort
+        ${ElseIf} $0 != 0
+            MessageBox MB_OK|MB_ICONSTOP "Uninstalling ${PRODUCT} for all users failed (error $0)." /SD IDOK
+            Abort
+        ${EndIf}
+    ${Else}
+        Call un.RemoveHere
+    ${EndIf}
+SectionEnd
+
+Function un.RemoveHere
     ; Nothing else is removed while Tarvel.exe cannot be, so that a failed run can simply
     ; be repeated.
     Delete "$INSTDIR\Tarvel.exe"
@@ -132,10 +274,11 @@ Section "Uninstall"
     ${EndIf}
     Delete "$INSTDIR\README.txt"
 
-    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+    DeleteRegValue SHCTX "${RUN_KEY}" "${PRODUCT}"
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 
     Delete "$INSTDIR\Uninstall.exe"
     ; Not /r: whatever the user put there himself (the bridge, say) stays, with its folder.
     RMDir "$INSTDIR"
-SectionEnd
+FunctionEnd

@@ -1,10 +1,20 @@
-// The x86_64 installer as a user meets it: a silent install, Tarvel started by the log-on
-// entry's command, and a silent uninstall that ends Tarvel through its own Exit (so the
-// simulated GPU is back at its default clocks) and leaves nothing behind.
+// This build's installer as a user meets it, in both of its modes: a silent install puts
+// the files, the log-on value, the uninstall entry and the Start-menu shortcut in the
+// mode's places; Tarvel started from the shortcut (or by the installer, with /Start)
+// applies the overclock; installing again over a running Tarvel ends it through its own
+// Exit; a silent uninstall ends Tarvel the same way (so the simulated GPU is back at its
+// default clocks) and leaves nothing behind.
+//
+// Nothing here names the flavour: the installer is the one the build made beside these
+// tests, and its places follow the build's bitness (Program Files of its own bitness,
+// HKLM through its own registry view).
 #include "RunningTarvel.h"
 #include "SimGpuClient.h"
 #include "VendorLibraries.h"
 #include <gtest/gtest.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 #include <tlhelp32.h>
 
 #include <memory>
@@ -20,6 +30,15 @@ const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvel";
 const UINT kTrayExit = 303;
 
+// The x86_64 installer writes HKLM through the 64-bit registry view, the i686 one through
+// the 32-bit view (WOW6432Node on 64-bit Windows), where Windows also reads a 32-bit
+// program's log-on values and uninstall entries. HKCU's keys are the same in both views.
+#if defined(_WIN64)
+constexpr REGSAM kInstallerView = KEY_WOW64_64KEY;
+#else
+constexpr REGSAM kInstallerView = KEY_WOW64_32KEY;
+#endif
+
 std::wstring SetupPath() {
     std::wstring path = BinDir() + L"" TARVEL_SETUP_FROM_BIN;
     for (auto& c : path)
@@ -27,42 +46,179 @@ std::wstring SetupPath() {
     return path;
 }
 
-std::wstring InstallFolder() {
-    wchar_t dir[MAX_PATH];
-    DWORD n = ::ExpandEnvironmentStringsW(L"%ProgramFiles%\\Tarvel", dir, MAX_PATH);
-    return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(dir);
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    wchar_t* path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = path;
+    ::CoTaskMemFree(path);
+    return folder;
 }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Where one install mode puts things.
+struct Mode {
+    const wchar_t* name;
+    const wchar_t* option;
+    HKEY root;
+    std::wstring folder;
+    std::wstring shortcut;
+
+    std::wstring Exe() const { return folder + L"\\Tarvel.exe"; }
+};
+
+// A path below a known folder; empty when the folder is unknown.
+std::wstring Below(REFKNOWNFOLDERID id, const std::wstring& rest) {
+    std::wstring folder = KnownFolder(id);
+    return folder.empty() ? folder : folder + rest;
+}
+
+Mode CurrentUser() {
+    return {L"current user", L"/CurrentUser", HKEY_CURRENT_USER, Below(FOLDERID_LocalAppData, L"\\Programs\\Tarvel"),
+            Below(FOLDERID_Programs, L"\\Tarvel.lnk")};
+}
+
+// Program Files of the installer's own bitness: $PROGRAMFILES64 for x86_64, $PROGRAMFILES
+// for i686 (Program Files (x86) on 64-bit Windows).
+Mode AllUsers() {
+#if defined(_WIN64)
+    REFKNOWNFOLDERID programFiles = FOLDERID_ProgramFilesX64;
+#else
+    REFKNOWNFOLDERID programFiles = FOLDERID_ProgramFilesX86;
+#endif
+    return {L"all users", L"/AllUsers", HKEY_LOCAL_MACHINE, Below(programFiles, L"\\Tarvel"),
+            Below(FOLDERID_CommonPrograms, L"\\Tarvel.lnk")};
+}
+
+class RegKey {
+public:
+    RegKey(HKEY root, const wchar_t* key, REGSAM access) {
+        if (::RegOpenKeyExW(root, key, 0, access | kInstallerView, &m_key) != ERROR_SUCCESS) m_key = nullptr;
+    }
+    ~RegKey() {
+        if (m_key) ::RegCloseKey(m_key);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
 std::optional<std::wstring> RegString(HKEY root, const wchar_t* key, const wchar_t* value) {
+    RegKey k(root, key, KEY_QUERY_VALUE);
     wchar_t data[1024];
-    DWORD size = sizeof data;
-    if (::RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    DWORD size = sizeof data - sizeof(wchar_t);
+    DWORD type = 0;
+    if (!k.get() || ::RegQueryValueExW(k.get(), value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
         return std::nullopt;
+    data[size / sizeof(wchar_t)] = L'\0';
     return std::wstring(data);
 }
 
-bool KeyExists(HKEY root, const wchar_t* key) {
-    HKEY h = nullptr;
-    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(h);
-    return true;
+bool KeyExists(HKEY root, const wchar_t* key) { return RegKey(root, key, KEY_READ).get() != nullptr; }
+
+template <class T>
+struct Releaser {
+    void operator()(T* p) const { p->Release(); }
+};
+template <class T>
+using ComRef = std::unique_ptr<T, Releaser<T>>;
+
+class ComApartment {
+public:
+    ComApartment() : m_hr(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
+// The program a shortcut starts, read the way the shell reads it.
+std::wstring ShortcutTarget(const std::wstring& shortcut) {
+    ComApartment com;
+    IShellLinkW* rawLink = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&rawLink))))
+        return L"";
+    ComRef<IShellLinkW> link(rawLink);
+    IPersistFile* rawFile = nullptr;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)))) return L"";
+    ComRef<IPersistFile> file(rawFile);
+    if (FAILED(file->Load(shortcut.c_str(), STGM_READ))) return L"";
+    wchar_t target[MAX_PATH] = L"";
+    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return L"";
+    return target;
 }
 
-// The processes a process started (those still running), each as a handle to wait on.
-std::vector<HANDLE> ChildrenOf(DWORD parentId) {
-    std::vector<HANDLE> children;
+struct ProcessEntry {
+    DWORD id;
+    DWORD parentId;
+    std::wstring exeName;
+};
+
+std::vector<ProcessEntry> Processes() {
+    std::vector<ProcessEntry> all;
     HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return children;
+    if (snap == INVALID_HANDLE_VALUE) return all;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snap, &entry); more; more = ::Process32NextW(snap, &entry))
-        if (entry.th32ParentProcessID == parentId)
-            if (HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) children.push_back(h);
+        all.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
     ::CloseHandle(snap);
-    return children;
+    return all;
 }
+
+std::vector<ProcessEntry> ProcessesNamed(const std::wstring& exeName) {
+    std::vector<ProcessEntry> found;
+    for (const auto& p : Processes())
+        if (SamePath(p.exeName, exeName)) found.push_back(p);
+    return found;
+}
+
+std::wstring ExeNameOf(DWORD processId) {
+    for (const auto& p : Processes())
+        if (p.id == processId) return p.exeName;
+    return L"";
+}
+
+// A running process the test did not start (Tarvel started by the installer), held by a
+// handle so that its exit can be waited for, and ended should the test leave it running.
+class HeldProcess {
+public:
+    explicit HeldProcess(DWORD id)
+        : m_handle(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {}
+    ~HeldProcess() {
+        if (!m_handle) return;
+        if (::WaitForSingleObject(m_handle, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(m_handle, 9);
+            ::WaitForSingleObject(m_handle, 5000);
+        }
+        ::CloseHandle(m_handle);
+    }
+    HeldProcess(const HeldProcess&) = delete;
+    HeldProcess& operator=(const HeldProcess&) = delete;
+
+    bool Held() const { return m_handle != nullptr; }
+    HANDLE Handle() const { return m_handle; }
+    std::wstring ImagePath() const {
+        wchar_t path[MAX_PATH];
+        DWORD size = MAX_PATH;
+        return ::QueryFullProcessImageNameW(m_handle, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+    }
+
+private:
+    HANDLE m_handle;
+};
 
 // A process started from a command line exactly as the system would run it (the Run
 // value, the uninstall string): no separate program path.
@@ -87,11 +243,13 @@ public:
 
     bool Started() const { return m_started; }
     DWORD Id() const { return m_pi.dwProcessId; }
-    DWORD WaitForExit(std::chrono::milliseconds timeout) const {
-        if (::WaitForSingleObject(m_pi.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-            return STILL_ACTIVE;
+    HANDLE Handle() const { return m_pi.hProcess; }
+    DWORD WaitForExit(std::chrono::milliseconds timeout) const { return WaitForExitOf(m_pi.hProcess, timeout); }
+
+    static DWORD WaitForExitOf(HANDLE process, std::chrono::milliseconds timeout) {
+        if (::WaitForSingleObject(process, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return STILL_ACTIVE;
         DWORD code = STILL_ACTIVE;
-        ::GetExitCodeProcess(m_pi.hProcess, &code);
+        ::GetExitCodeProcess(process, &code);
         return code;
     }
 
@@ -107,9 +265,12 @@ DWORD RunUninstaller(const std::wstring& commandLine) {
     CommandLineProcess launcher(commandLine);
     if (!launcher.Started()) return STILL_ACTIVE;
     DWORD code = launcher.WaitForExit(60s);
-    for (HANDLE copy : ChildrenOf(launcher.Id())) {
-        ::WaitForSingleObject(copy, 60000);
-        ::CloseHandle(copy);
+    for (const auto& p : Processes()) {
+        if (p.parentId != launcher.Id()) continue;
+        if (HANDLE copy = ::OpenProcess(SYNCHRONIZE, FALSE, p.id)) {
+            ::WaitForSingleObject(copy, 60000);
+            ::CloseHandle(copy);
+        }
     }
     return code;
 }
@@ -133,45 +294,51 @@ class Install : public RunningTarvel {
 protected:
     void SetUp() override {
         RunningTarvel::SetUp();
-        ASSERT_FALSE(InstallFolder().empty());
+        for (const Mode& m : {CurrentUser(), AllUsers()})
+            ASSERT_FALSE(m.folder.empty() || m.shortcut.empty()) << m.name;
         ASSERT_TRUE(bridge.Placed()) << "the bridge stand-in could not be put into the system folder";
     }
 
     void TearDown() override {
-        // What a failed test left installed must not reach the next one.
-        RemoveLeftovers();
+        // What a failed test left installed or running must not reach the next one.
+        for (const auto& p : ProcessesNamed(L"Tarvel.exe")) HeldProcess stray(p.id);
+        for (const Mode& m : {CurrentUser(), AllUsers()}) RemoveLeftovers(m);
         RunningTarvel::TearDown();
     }
 
-    void InstallSilently() {
-        CommandLineProcess setup(L"\"" + SetupPath() + L"\" /S");
-        ASSERT_TRUE(setup.Started()) << "cannot run the installer";
-        ASSERT_EQ(setup.WaitForExit(120s), 0u);
+    DWORD InstallSilently(const std::wstring& options = L"") {
+        CommandLineProcess setup(L"\"" + SetupPath() + L"\" /S" + (options.empty() ? L"" : L" " + options));
+        if (!setup.Started()) {
+            ADD_FAILURE() << "cannot run the installer";
+            return STILL_ACTIVE;
+        }
+        return setup.WaitForExit(120s);
     }
 
-    // Starts Tarvel as log-on does, with the Run value as it is stored, and waits until it
-    // has applied the overclock.
-    std::unique_ptr<CommandLineProcess> StartAtLogOn() {
-        auto logOn = RegString(HKEY_CURRENT_USER, kRunKey, L"Tarvel");
-        if (!logOn) {
-            ADD_FAILURE() << "no log-on entry";
-            return nullptr;
-        }
-        Mark();
-        auto process = std::make_unique<CommandLineProcess>(*logOn);
-        EXPECT_TRUE(process->Started());
+    // Waits until the Tarvel just started has applied the overclock.
+    void ExpectOverclockApplied(DWORD processId) {
         EXPECT_TRUE(WaitForCall("S AP:6=1", 30s)) << "the installed Tarvel did not apply the overclock";
         WaitUntilQuiet();
         EXPECT_EQ(gpu.NvClocks(), "overclocked");
-        EXPECT_FALSE(TopLevelWindows(process->Id(), L"#32770", kMainDialogCaption).empty());
+        EXPECT_FALSE(TopLevelWindows(processId, L"#32770", kMainDialogCaption).empty());
         Mark();
+    }
+
+    // Starts Tarvel as a user does from the Start menu: the program the shortcut names.
+    std::unique_ptr<CommandLineProcess> StartFromShortcut(const Mode& mode) {
+        std::wstring target = ShortcutTarget(mode.shortcut);
+        EXPECT_TRUE(SamePath(target, mode.Exe())) << "the shortcut starts " << std::string(target.begin(), target.end());
+        Mark();
+        auto process = std::make_unique<CommandLineProcess>(L"\"" + target + L"\"");
+        EXPECT_TRUE(process->Started());
+        ExpectOverclockApplied(process->Id());
         return process;
     }
 
     // Ended through its Exit command, which reverts twice (the command, then the window's
     // end), and with status 0: not killed. The GPU is back at its default clocks.
-    void ExpectEndedThroughExit(const CommandLineProcess& process) {
-        EXPECT_EQ(process.WaitForExit(10s), 0u);
+    void ExpectEndedThroughExit(HANDLE process) {
+        EXPECT_EQ(CommandLineProcess::WaitForExitOf(process, 10s), 0u);
         WaitUntilQuiet();
         auto expected = NvRevertCalls(1);
         auto second = NvRevertCalls(0);
@@ -181,23 +348,55 @@ protected:
         EXPECT_EQ(gpu.NvClocks(), "default");
     }
 
-    bool Installed() const {
-        std::wstring folder = InstallFolder();
-        return Exists(folder + L"\\Tarvel.exe") && Exists(folder + L"\\Uninstall.exe") &&
-               RegString(HKEY_CURRENT_USER, kRunKey, L"Tarvel") && KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // Exactly one install, of this mode: one log-on value, one uninstall entry, one
+    // shortcut, and none of the other mode's.
+    void ExpectInstalledAs(const Mode& mode, const Mode& other) {
+        SCOPED_TRACE(mode.name);
+        for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
+            EXPECT_TRUE(Exists(mode.folder + L"\\" + f)) << f;
+        EXPECT_FALSE(Exists(mode.folder + L"\\ORVWmiAcpi.dll"));
+        EXPECT_EQ(RegString(mode.root, kRunKey, L"Tarvel").value_or(L""), L"\"" + mode.Exe() + L"\"");
+        EXPECT_EQ(RegString(mode.root, kUninstallKey, L"DisplayName").value_or(L""), L"Tarvel");
+        EXPECT_EQ(RegString(mode.root, kUninstallKey, L"DisplayVersion").value_or(L""), kVersion);
+        EXPECT_EQ(RegString(mode.root, kUninstallKey, L"QuietUninstallString").value_or(L""),
+                  L"\"" + mode.folder + L"\\Uninstall.exe\" /S");
+        EXPECT_TRUE(SamePath(ShortcutTarget(mode.shortcut), mode.Exe()));
+
+        EXPECT_FALSE(Exists(other.folder)) << other.name;
+        EXPECT_FALSE(RegString(other.root, kRunKey, L"Tarvel").has_value()) << other.name;
+        EXPECT_FALSE(KeyExists(other.root, kUninstallKey)) << other.name;
+        EXPECT_FALSE(Exists(other.shortcut)) << other.name;
     }
 
-    void RemoveLeftovers() {
-        std::wstring folder = InstallFolder();
-        for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
-            ::DeleteFileW((folder + L"\\" + f).c_str());
-        ::RemoveDirectoryW(folder.c_str());
-        HKEY run = nullptr;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-            ::RegDeleteValueW(run, L"Tarvel");
-            ::RegCloseKey(run);
+    void ExpectNothingInstalled() {
+        for (const Mode& m : {CurrentUser(), AllUsers()}) {
+            SCOPED_TRACE(m.name);
+            EXPECT_FALSE(Exists(m.folder));
+            EXPECT_FALSE(RegString(m.root, kRunKey, L"Tarvel").has_value());
+            EXPECT_FALSE(KeyExists(m.root, kUninstallKey));
+            EXPECT_FALSE(Exists(m.shortcut));
         }
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    DWORD Uninstall(const Mode& mode) {
+        auto quietUninstall = RegString(mode.root, kUninstallKey, L"QuietUninstallString");
+        if (!quietUninstall) {
+            ADD_FAILURE() << "no uninstall entry";
+            return STILL_ACTIVE;
+        }
+        DWORD code = RunUninstaller(*quietUninstall);
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(mode.folder); }, 30s)) << "the install folder is still there";
+        return code;
+    }
+
+    void RemoveLeftovers(const Mode& mode) {
+        for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
+            ::DeleteFileW((mode.folder + L"\\" + f).c_str());
+        ::RemoveDirectoryW(mode.folder.c_str());
+        ::DeleteFileW(mode.shortcut.c_str());
+        RegKey run(mode.root, kRunKey, KEY_SET_VALUE);
+        if (run.get()) ::RegDeleteValueW(run.get(), L"Tarvel");
+        ::RegDeleteKeyExW(mode.root, kUninstallKey, kInstallerView, 0);
     }
 
     // Tarvel must find the maker's bridge; on a real notebook it is on the search path too,
@@ -210,53 +409,94 @@ TEST_F(Install, TheInstallerCarriesTheReleaseVersion) {
     EXPECT_EQ(FileVersionOf(SetupPath()), kVersion);
 }
 
-TEST_F(Install, SilentInstallStartAtLogOnAndSilentUninstallLeaveNothingAndTheDefaultClocks) {
+// The default: for the user who runs it, and nothing started without /Start.
+TEST_F(Install, ForTheCurrentUserTheShortcutStartsTarvelAndUninstallLeavesNothingAndTheDefaultClocks) {
+    const Mode mode = CurrentUser();
     ASSERT_TRUE(notebook.SetVar("System:0", 2));
-    InstallSilently();
+    ASSERT_EQ(InstallSilently(), 0u);
+    // The installer starts Tarvel before it ends, if at all.
+    EXPECT_TRUE(ProcessesNamed(L"Tarvel.exe").empty()) << "started without /Start";
+    ExpectInstalledAs(mode, AllUsers());
 
-    const std::wstring folder = InstallFolder();
-    for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
-        EXPECT_TRUE(Exists(folder + L"\\" + f)) << f;
-    EXPECT_FALSE(Exists(folder + L"\\ORVWmiAcpi.dll"));
-    const std::wstring exe = L"\"" + folder + L"\\Tarvel.exe\"";
-    auto logOn = RegString(HKEY_CURRENT_USER, kRunKey, L"Tarvel");
-    ASSERT_TRUE(logOn.has_value());
-    EXPECT_EQ(*logOn, exe);
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion").value_or(L""), kVersion);
-    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName").value_or(L""), L"Tarvel");
-    auto quietUninstall = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
-    ASSERT_TRUE(quietUninstall.has_value());
-    EXPECT_EQ(*quietUninstall, L"\"" + folder + L"\\Uninstall.exe\" /S");
-
-    auto started = StartAtLogOn();
+    auto started = StartFromShortcut(mode);
     ASSERT_TRUE(started);
-    EXPECT_EQ(RunUninstaller(*quietUninstall), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); }, 30s)) << "the install folder is still there";
-    ExpectEndedThroughExit(*started);
-    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, kRunKey, L"Tarvel").has_value());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(Uninstall(mode), 0u);
+    ExpectEndedThroughExit(started->Handle());
+    ExpectNothingInstalled();
 }
 
-// An earlier Tarvel still running holds Tarvel.exe: installing again ends it the same way.
-TEST_F(Install, InstallingAgainEndsTheRunningTarvelThroughExitFirst) {
-    InstallSilently();
-    auto started = StartAtLogOn();
-    ASSERT_TRUE(started);
-    InstallSilently();
-    ExpectEndedThroughExit(*started);
-    EXPECT_TRUE(Installed());
-    auto quietUninstall = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
-    ASSERT_TRUE(quietUninstall.has_value());
-    EXPECT_EQ(RunUninstaller(*quietUninstall), 0u);
-    EXPECT_FALSE(Exists(InstallFolder()));
+// With /Start the installer starts Tarvel through the desktop shell, which on Windows gives
+// it the user's own, un-elevated rights; here Explorer as its parent shows that way was
+// taken (Wine has no elevation to tell apart).
+TEST_F(Install, ForAllUsersWithStartTheInstallerStartsTarvelThroughTheShellAndUninstallLeavesNothing) {
+    const Mode mode = AllUsers();
+    ASSERT_TRUE(notebook.SetVar("System:0", 2));
+    Mark();
+    ASSERT_EQ(InstallSilently(L"/AllUsers /Start"), 0u);
+    ExpectInstalledAs(mode, CurrentUser());
+
+    auto running = ProcessesNamed(L"Tarvel.exe");
+    ASSERT_EQ(running.size(), 1u) << "/Start did not start Tarvel by the time the installer ended";
+    HeldProcess started(running.front().id);
+    ASSERT_TRUE(started.Held());
+    EXPECT_TRUE(SamePath(started.ImagePath(), ShortcutTarget(mode.shortcut)));
+    EXPECT_TRUE(SamePath(ExeNameOf(running.front().parentId), L"explorer.exe"));
+    ExpectOverclockApplied(running.front().id);
+
+    EXPECT_EQ(Uninstall(mode), 0u);
+    ExpectEndedThroughExit(started.Handle());
+    ExpectNothingInstalled();
+}
+
+// An update in place ends the running Tarvel through Exit first, and whichever mode it
+// comes from, one install remains: an all-users install replaces the user's own, a
+// current-user install is refused over an all-users one, and an update of the earlier
+// installer's install drops the log-on value it had left under HKCU.
+TEST_F(Install, InstallingAgainOverARunningTarvelEndsItThroughExitAndLeavesOneOfEach) {
+    const Mode user = CurrentUser();
+    const Mode all = AllUsers();
+    ASSERT_TRUE(notebook.SetVar("System:0", 2));
+    ASSERT_EQ(InstallSilently(user.option), 0u);
+    {
+        auto started = StartFromShortcut(user);
+        ASSERT_TRUE(started);
+        ASSERT_EQ(InstallSilently(), 0u);
+        ExpectEndedThroughExit(started->Handle());
+        ExpectInstalledAs(user, all);
+    }
+    {
+        auto started = StartFromShortcut(user);
+        ASSERT_TRUE(started);
+        ASSERT_EQ(InstallSilently(all.option), 0u);
+        ExpectEndedThroughExit(started->Handle());
+        ExpectInstalledAs(all, user);
+    }
+    EXPECT_EQ(InstallSilently(user.option), 2u);
+    ExpectInstalledAs(all, user);
+
+    // The earlier installer put Program Files' log-on value under HKCU: updating that
+    // install (an all-users one, by its entry) must not leave it as a second.
+    {
+        RegKey run(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
+        std::wstring command = L"\"" + all.Exe() + L"\"";
+        ASSERT_EQ(::RegSetValueExW(run.get(), L"Tarvel", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    ASSERT_EQ(InstallSilently(), 0u);
+    ExpectInstalledAs(all, user);
+
+    EXPECT_EQ(Uninstall(all), 0u);
+    ExpectNothingInstalled();
 }
 
 // A Tarvel that does not end on Exit (here a stand-in window that never answers) is
 // neither killed nor pulled from under its feet: the uninstaller waits for it, bounded,
 // then gives up and leaves everything in place for a second run.
 TEST_F(Install, UninstallRemovesNothingWhileTarvelDoesNotEnd) {
-    InstallSilently();
-    auto quietUninstall = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
+    const Mode mode = CurrentUser();
+    ASSERT_EQ(InstallSilently(), 0u);
+    auto quietUninstall = RegString(mode.root, kUninstallKey, L"QuietUninstallString");
     ASSERT_TRUE(quietUninstall.has_value());
 
     HWND stuck = ::CreateWindowExW(0, L"#32770", kMainDialogCaption, WS_POPUP, 0, 0, 10, 10,
@@ -270,10 +510,9 @@ TEST_F(Install, UninstallRemovesNothingWhileTarvelDoesNotEnd) {
     EXPECT_TRUE(::PeekMessageW(&msg, stuck, WM_COMMAND, WM_COMMAND, PM_REMOVE)) << "no Exit command came";
     EXPECT_EQ(msg.wParam, kTrayExit);
     EXPECT_GE(waited, 9s);
-    EXPECT_TRUE(Installed()) << "the uninstaller removed parts of Tarvel while it was still running";
+    ExpectInstalledAs(mode, AllUsers());
     ::DestroyWindow(stuck);
 
-    RunUninstaller(*quietUninstall);
-    EXPECT_TRUE(WaitUntil([] { return !Exists(InstallFolder()); }, 30s));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(Uninstall(mode), 0u);
+    ExpectNothingInstalled();
 }

@@ -1,7 +1,8 @@
-# The release installer under Wine: a silent install, Tarvel started by the log-on entry,
-# a silent uninstall that ends it through its Exit command and leaves nothing behind.
+# The release installer under Wine, in both install modes: silent installs, Tarvel started
+# from the Start-menu shortcut and by the installer (/Start), updates over a running Tarvel,
+# silent uninstalls that end it through its Exit command and leave nothing behind.
 if(TARGET tarvel_installer)
-    tarvel_add_e2e_test(install_e2e_tests SOURCES InstallTest.cpp LIBS version
+    tarvel_add_e2e_test(install_e2e_tests SOURCES InstallTest.cpp LIBS version ole32 uuid shell32
                         DEPENDS tarvel_installer gpu_standins)
     # The test finds the installer from its own folder, as the build lays them out.
     file(RELATIVE_PATH setup_from_bin ${CMAKE_BINARY_DIR}/bin ${TARVEL_SETUP_FILE})
