@@ -72,7 +72,7 @@ Page custom ModePageCreate ModePageLeave
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartTarvel
-!define MUI_PAGE_CUSTOMFUNCTION_SHOW HideElevationShield
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -93,6 +93,16 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2011 ORV"
 !insertmacro DEFINE_RUN_ELEVATED_COPY "un."
 
 Var StartWhenSilent ; /Start
+Var BridgeFound     ; 0 when the bridge is neither in the install folder nor the system one
+
+; Without the bridge Windows refuses to start Tarvel, so the offer is not taken for granted.
+; (It may still be on PATH, which is not searched here: the box stays for the user to tick.)
+Function FinishPageShow
+    Call HideElevationShield
+    ${If} $BridgeFound = 0
+        ${NSD_Uncheck} $mui.FinishPage.Run
+    ${EndIf}
+FunctionEnd
 
 Function .onInit
     SetRegView ${REG_VIEW}
@@ -141,8 +151,9 @@ Function un.onInit
 FunctionEnd
 
 ; Files, log-on value, uninstall entry and shortcut, in the mode's places (SHCTX and the
-; shell folders follow SetShellVarContext).
-Function InstallHere
+; shell folders follow SetShellVarContext). A macro, not a function: makensis counts the
+; space a section needs from the File instructions written in it.
+!macro INSTALL_HERE
     SetOutPath "$INSTDIR"
     File "/oname=Tarvel.exe" "${TARVEL_EXE}"
     File "/oname=README.txt" "${README}"
@@ -164,7 +175,7 @@ Function InstallHere
 
     ; Working folder: the install folder (SetOutPath above).
     CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Tarvel.exe" "" "$INSTDIR\Tarvel.exe" 0 SW_SHOWNORMAL "" "Switches the GPU between its overclocked and its default clocks"
-FunctionEnd
+!macroend
 
 ; An all-users install replaces the one the user who runs it had for himself alone: its
 ; log-on value would start a second Tarvel (which ends at once, one being allowed per
@@ -204,7 +215,9 @@ Section "Tarvel"
     ${If} $Mode == "AllUsers"
     ${AndIf} $IsAdmin = 0
         ${If} $ElevatedCopy = 1
-            ; Elevated, yet no administrator: a standard account with UAC turned off.
+            ; Elevated, yet no administrator (a standard account with UAC turned off): a
+            ; further copy would fare no better.
+            DetailPrint "No administrator rights, even elevated"
             Abort
         ${EndIf}
         DetailPrint "Installing for all users, with administrator rights"
@@ -219,7 +232,7 @@ Section "Tarvel"
             Abort
         ${EndIf}
     ${Else}
-        Call InstallHere
+        !insertmacro INSTALL_HERE
     ${EndIf}
 
     ; The elevated copy may run as another account, whose own install is not the user's.
@@ -228,8 +241,10 @@ Section "Tarvel"
         Call RemoveUserInstall
     ${EndIf}
 
+    StrCpy $BridgeFound 1
     ${IfNot} ${FileExists} "$INSTDIR\${BRIDGE}"
     ${AndIfNot} ${FileExists} "$SYSDIR\${BRIDGE}"
+        StrCpy $BridgeFound 0
         DetailPrint "${BRIDGE} was not found beside Tarvel.exe or in the system folder"
         MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which was not found. Put it into $INSTDIR or on the DLL search path; until then ${PRODUCT} cannot start." /SD IDOK
     ${EndIf}
@@ -246,6 +261,7 @@ Section "Uninstall"
     ${If} $Mode == "AllUsers"
     ${AndIf} $IsAdmin = 0
         ${If} $ElevatedCopy = 1
+            DetailPrint "No administrator rights, even elevated"
             Abort
         ${EndIf}
         DetailPrint "Uninstalling for all users, with administrator rights"
