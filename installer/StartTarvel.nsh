@@ -6,10 +6,10 @@
 ; started by the desktop shell instead: the installer asks Explorer's desktop view for the
 ; shell's automation object (IShellWindows::FindWindowSW with SWC_DESKTOP, then the view's
 ; IShellFolderViewDual::Application) and calls its IShellDispatch2::ShellExecute. Explorer
-; creates the process, with Explorer's token: the user's own, not elevated. This is the
-; documented way for an elevated program to start an un-elevated one; running
-; "explorer.exe Tarvel.exe" merely tends to work the same, and starts a second Explorer
-; where Explorer is not the shell.
+; creates the process, with Explorer's token: the user's own, not elevated. This is the way
+; Microsoft's shell samples show (ExecInExplorer) for an elevated program to start an
+; un-elevated one; running "explorer.exe Tarvel.exe" merely tends to work the same, and
+; starts a second Explorer where Explorer is not the shell.
 ; Where no desktop shell answers (another shell, a session without a desktop), an installer
 ; without administrator rights starts Tarvel itself, since its token is the user's; an
 ; elevated one leaves Tarvel to the next log-on rather than start it elevated.
