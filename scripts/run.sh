@@ -12,7 +12,7 @@ cd "$top"
 "$here/setup.sh"
 echo "== building Tarvel and the simulated notebook"
 cmake --preset x86_64 >/dev/null
-cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel simnotebook notebookctl sessionctl gpu_standins >/dev/null
+cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel ORVWmiAcpi simnotebook notebookctl sessionctl gpu_standins >/dev/null
 
 . "$here/wine-env.sh"
 bin="$top/build/x86_64/bin"
