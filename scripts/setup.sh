@@ -7,6 +7,7 @@ packages=(
     g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
     googletest nsis
     wine64 xvfb xdotool imagemagick x11-utils
+    clang
 )
 missing=()
 for p in "${packages[@]}"; do
