@@ -3,6 +3,10 @@
 #include "RunningTarvel.h"
 #include "ScreenAndPointer.h"
 #include <gtest/gtest.h>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace e2e;
 using namespace std::chrono_literals;
@@ -48,11 +52,12 @@ bool IsGrey(COLORREF c) {
     return r > 90 && r < 200 && std::abs(r - g) < 12 && std::abs(r - b) < 12;
 }
 
-MenuView ReadMenu(HWND menu) {
+// The menu's rows in a picture of its window.
+MenuView ViewOf(HWND menu, const RECT& rect, Picture picture) {
     MenuView v;
     v.hWnd = menu;
-    ::GetWindowRect(menu, &v.rect);
-    v.picture = Capture(v.rect);
+    v.rect = rect;
+    v.picture = std::move(picture);
     int separator = ::GetSystemMetrics(SM_CYMENUCHECK) / 2;
     int heights[RowCount] = {20, 20, separator, 20, separator, 20};
     int content = 0;
@@ -66,6 +71,116 @@ MenuView ReadMenu(HWND menu) {
     return v;
 }
 
+// The menu once its picture has stopped changing and ready accepts it (or the last look).
+MenuView ReadMenu(HWND menu, const std::function<bool(const MenuView&)>& ready,
+                  std::chrono::milliseconds timeout) {
+    RECT rect;
+    ::GetWindowRect(menu, &rect);
+    Picture p = SteadyCapture(rect, [&](const Picture& now) { return ready(ViewOf(menu, rect, now)); },
+                              timeout, 150ms);
+    return ViewOf(menu, rect, std::move(p));
+}
+
+const COLORREF kSelectedBack = RGB(120, 160, 220);
+const char* const kRowNames[RowCount] = {"Enable", "Disable", "first separator", "About", "second separator", "Exit"};
+
+// One of Tarvel's menu icons drawn here at 16 x 16 as the menu draws it, once over black and
+// once over white: where both agree the icon is opaque, where each shows its background it
+// is clear.
+struct IconLook {
+    Picture overBlack, overWhite;
+    static bool Inside(int x, int y) { return x >= 0 && y >= 0 && x < 16 && y < 16; }
+    bool Opaque(int x, int y) const { return Inside(x, y) && overBlack.At(x, y) == overWhite.At(x, y); }
+    bool Clear(int x, int y) const {
+        return !Inside(x, y) || (overBlack.At(x, y) == RGB(0, 0, 0) && overWhite.At(x, y) == RGB(255, 255, 255));
+    }
+};
+
+IconLook LoadIconLook(UINT id) {
+    IconLook look;
+    HMODULE exe = ::LoadLibraryExW((BinDir() + L"Tarvel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HICON icon = ::LoadIconW(exe, MAKEINTRESOURCEW(id));
+    auto over = [&](COLORREF back) {
+        return Render(16, 16, [&](HDC dc) {
+            HBRUSH brush = ::CreateSolidBrush(back);
+            RECT all = {0, 0, 16, 16};
+            ::FillRect(dc, &all, brush);
+            ::DeleteObject(brush);
+            ::DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        });
+    };
+    look.overBlack = over(RGB(0, 0, 0));
+    look.overWhite = over(RGB(255, 255, 255));
+    ::FreeLibrary(exe);
+    return look;
+}
+
+// Pixels of each row (and of the menu's border, counted as row RowCount) that differ between
+// two looks of the same menu, leaving out the row skip.
+std::vector<int> ChangedPixels(const MenuView& first, const MenuView& now, int skip) {
+    std::vector<int> changed(RowCount + 1, 0);
+    for (int y = 0; y < now.picture.height; ++y) {
+        int row = RowCount;
+        for (int r = 0; r < RowCount; ++r)
+            if (y >= now.rowTop[r] && y < now.rowTop[r] + now.rowHeight[r]) row = r;
+        if (row == skip) continue;
+        for (int x = 0; x < now.picture.width; ++x)
+            if (now.picture.At(x, y) != first.picture.At(x, y)) ++changed[static_cast<size_t>(row)];
+    }
+    return changed;
+}
+
+// The hovered look of a text entry: a black frame around the whole entry, the highlight
+// inside it, the icon (when there is one) lifted one pixel up and left over its shadow, and
+// the part of the row outside the frame (the side bar's column, the border) as it was.
+void ExpectHoveredLook(const MenuView& first, const MenuView& now, Row row, const IconLook* icon) {
+    const Picture& p = now.picture;
+    const int border = (p.height - now.ContentHeight()) / 2;
+    const int top = now.rowTop[row], bottom = top + now.rowHeight[row] - 1;
+    const int right = p.width - border - 1;
+    int left = right;
+    while (left > border && p.At(left - 1, top) == RGB(0, 0, 0)) --left;
+    ASSERT_GT(right - left, 60) << "black frame along the top of " << kRowNames[row];
+
+    int frameMisses = 0, highlight = 0, outside = 0;
+    for (int x = left; x <= right; ++x)
+        frameMisses += (p.At(x, top) != RGB(0, 0, 0)) + (p.At(x, bottom) != RGB(0, 0, 0));
+    for (int y = top; y <= bottom; ++y) {
+        frameMisses += (p.At(left, y) != RGB(0, 0, 0)) + (p.At(right, y) != RGB(0, 0, 0));
+        for (int x = left + 1; x < right; ++x)
+            highlight += y > top && y < bottom && p.At(x, y) == kSelectedBack;
+        for (int x = 0; x < p.width; ++x)
+            outside += (x < left || x > right) && p.At(x, y) != first.picture.At(x, y);
+    }
+    EXPECT_EQ(frameMisses, 0) << "frame of " << kRowNames[row];
+    EXPECT_GT(2 * highlight, (right - left - 1) * (bottom - top - 1)) << "highlight of " << kRowNames[row];
+    EXPECT_EQ(outside, 0) << "pixels beside " << kRowNames[row] << "'s frame";
+    if (icon == nullptr) return;
+
+    // The icon's place when not hovered: the entry's square less 2 pixels on each side.
+    const int ix = left + 2, iy = top + 2;
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    int opaque = 0, notThere = 0, notLifted = 0, shadowed = 0, noShadow = 0;
+    for (int j = 0; j < 16; ++j)
+        for (int i = 0; i < 16; ++i) {
+            if (!icon->Opaque(i, j)) continue;
+            const COLORREF c = icon->overBlack.At(i, j);
+            ++opaque;
+            notThere += first.picture.At(ix + i, iy + j) != c;
+            notLifted += p.At(ix + i - 1, iy + j - 1) != c;
+            // The shadow shows right and below the shape where the lifted icon leaves it bare.
+            if (c != RGB(255, 255, 255) && icon->Clear(i + 2, j + 2)) {
+                ++shadowed;
+                noShadow += p.At(ix + i + 1, iy + j + 1) != shadow;
+            }
+        }
+    ASSERT_GT(opaque, 20);
+    EXPECT_EQ(notThere, 0) << kRowNames[row] << "'s icon where the first look had it";
+    EXPECT_EQ(notLifted, 0) << kRowNames[row] << "'s icon one pixel up and left";
+    EXPECT_GT(shadowed, 0);
+    EXPECT_EQ(noShadow, 0) << kRowNames[row] << "'s shadow";
+}
+
 class TrayMenu : public RunningTarvel {
 protected:
     POINT IconCentre() {
@@ -77,26 +192,25 @@ protected:
         return POINT{(icons.left + icons.right) / 2, (icons.top + icons.bottom) / 2};
     }
 
-    // Opens the menu with a right click on the icon and reads it.
-    MenuView OpenWithPointer() {
-        POINT icon = IconCentre();
+    // Opens the menu with a right click on the icon and reads it; the pointer stays on the
+    // icon, or goes on to leaveTo right after the click.
+    MenuView OpenWithPointer(std::optional<POINT> leaveTo = std::nullopt) {
         // A closed menu can leave its picture on the screen until the desktop repaints;
-        // repaint now, so that what is read below is the new menu.
+        // repaint now, so that neither the icon's place nor what is read below comes from
+        // the old menu.
         ::RedrawWindow(::GetDesktopWindow(), nullptr, nullptr,
                        RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ::Sleep(200);
-        Click(icon.x, icon.y, 3);
+        POINT icon = IconCentre();
+        if (leaveTo)
+            ClickThenMove(icon.x, icon.y, 3, leaveTo->x, leaveTo->y);
+        else
+            Click(icon.x, icon.y, 3);
         HWND menu = nullptr;
         WaitUntil([&] { return (menu = VisibleMenu(tarvel.Id())) != nullptr; }, 10s);
         if (menu == nullptr) return MenuView{};
         // Painted when its last entry shows its icon and two looks in a row agree.
-        MenuView view, previous;
-        WaitUntil([&] {
-            previous = view;
-            view = ReadMenu(menu);
-            return view.Count(Exit, IsRed) > 20 && view.picture.pixels == previous.picture.pixels;
-        }, 5s, 150ms);
-        return view;
+        return ReadMenu(menu, [](const MenuView& v) { return v.Count(Exit, IsRed) > 20; }, 5s);
     }
 
     void CloseMenu() {
@@ -349,4 +463,77 @@ TEST_F(TrayMenu, FirmwareAndResumeDecideWhetherTheChoiceIsOffered) {
     menu = OpenWithPointer();
     EXPECT_TRUE(greyed(menu)) << "after a block";
     CloseMenu();
+}
+
+// Hovering paints the entry under the pointer and nothing else. Every entry is entered going
+// down and going up, from its neighbour, from a separator and from outside the menu, with
+// the option on and off, on three openings of the menu each.
+TEST_F(TrayMenu, HoveringAnEntryRepaintsNoOtherEntry) {
+    Launch();
+    const IconLook choice = LoadIconLook(131), about = LoadIconLook(133), exit = LoadIconLook(134);
+    // Where the pointer goes in turn: onto a row, or beside it outside the menu. Leaving the
+    // menu need not end the hover (Wine keeps it); a separator does, so Exit is left through
+    // its separator before it is entered from outside.
+    const struct { Row row; bool outside; } path[] = {
+        {Enable, true},      {Enable, false}, {Disable, false},    {Separator1, false}, {About, false},
+        {Separator2, false}, {Exit, false},   {Exit, true},        {Separator2, false}, {Exit, true},
+        {Exit, false},       {Separator2, false}, {About, false},  {Separator1, false}, {Disable, false},
+        {Enable, false},     {Enable, true}};
+    for (bool optionOn : {true, false}) {
+        if (!optionOn) SetOptionThroughFirmware(false, true);
+        const IconLook* icons[RowCount] = {optionOn ? &choice : nullptr, nullptr, nullptr, &about, nullptr, &exit};
+        auto hoverable = [&](Row r) {
+            return r != Separator1 && r != Separator2 && (optionOn || (r != Enable && r != Disable));
+        };
+        for (int opening = 1; opening <= 3; ++opening) {
+            // A click beside the menu closes it wherever the pointer was; Escape can get lost
+            // when the pointer has just come back over the menu.
+            auto closeMenu = [&](const MenuView& m) {
+                Click(m.rect.left - 20, m.rect.top + 10, 1);
+                return WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
+            };
+            SCOPED_TRACE(testing::Message() << "option " << (optionOn ? "on" : "off") << ", opening " << opening);
+            // The pointer leaves the icon at once: the menu would open under it and hover an
+            // entry before its first look is read. Wherever the menu opens, at the icon or with
+            // its corner at the new place, the pointer is on no entry.
+            MenuView first = OpenWithPointer(POINT{400, 300});
+            ASSERT_NE(first.hWnd, nullptr);
+            int highlighted = 0;
+            for (COLORREF c : first.picture.pixels) highlighted += c == kSelectedBack;
+            ASSERT_EQ(highlighted, 0) << "no entry hovered when the menu first shows";
+
+            int hoveredBefore = -1;
+            for (const auto& stop : path) {
+                SCOPED_TRACE(testing::Message() << "pointer " << (stop.outside ? "beside " : "on ") << kRowNames[stop.row]);
+                POINT at = first.Middle(stop.row);
+                MoveTo(stop.outside ? first.rect.left - 20 : at.x, at.y);
+                // The entry that shows the hovered look: the one under the pointer, or, with the
+                // pointer outside, possibly the one hovered last.
+                const int hovered = stop.outside ? -1 : hoverable(stop.row) ? stop.row : -1;
+                const int lingering = stop.outside ? hoveredBefore : -1;
+                auto framed = [](const MenuView& v, int row) {
+                    int right = v.picture.width - (v.picture.height - v.ContentHeight()) / 2 - 2;
+                    return v.picture.At(right, v.rowTop[row]) == RGB(0, 0, 0);
+                };
+                MenuView now = ReadMenu(first.hWnd, [&](const MenuView& v) {
+                    if (hovered >= 0) return framed(v, hovered);
+                    return v.picture.pixels == first.picture.pixels || (lingering >= 0 && framed(v, lingering));
+                }, 3s);
+                const int shown = hovered >= 0 ? hovered : lingering >= 0 && framed(now, lingering) ? lingering : -1;
+                std::vector<int> changed = ChangedPixels(first, now, shown);
+                for (int r = 0; r <= RowCount; ++r)
+                    EXPECT_EQ(changed[static_cast<size_t>(r)], 0) << (r == RowCount ? "the menu's border" : kRowNames[r]) << " changed";
+                if (shown >= 0) ExpectHoveredLook(first, now, static_cast<Row>(shown), icons[shown]);
+                if (HasFailure()) {
+                    std::wstring before = first.picture.Save(L"hover-before.bmp"), after = now.picture.Save(L"hover-after.bmp");
+                    ADD_FAILURE() << "pictures: " << std::string(before.begin(), before.end()) << " (first look), "
+                                  << std::string(after.begin(), after.end()) << " (now)";
+                    closeMenu(first);
+                    return;
+                }
+                hoveredBefore = shown;
+            }
+            ASSERT_TRUE(closeMenu(first)) << "the menu closes";
+        }
+    }
 }

@@ -2,6 +2,7 @@
 #include "MenuTestSupport.h"
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 using namespace menutest;
 
@@ -204,13 +205,77 @@ TEST(MenuXPDraw, SeparatorLineStartsAtTheIconColumn) {
         ASSERT_EQ(canvas.Pixel(x, 9), menu.m_clrBack) << x;
         ASSERT_EQ(canvas.Pixel(x, 12), menu.m_clrBack) << x;
     }
-    EXPECT_EQ(canvas.Count(CRect(10, 5, 30, 25), menu.m_clrIconArea), 400);
+    // The column's square is taller than the separator: only its part inside the entry shows.
+    EXPECT_EQ(canvas.Count(CRect(10, 5, 30, 15), menu.m_clrIconArea), 200);
+    EXPECT_EQ(canvas.CountOutsideNot(rc, kCanvas), 0);
 
     menu.m_nStyle = CMenuXP::STYLE_3D;  // no icon column: the line runs across
     canvas.Fill(CRect(0, 0, 180, 40), kCanvas);
     Draw(menu, canvas, separator, rc);
     EXPECT_EQ(canvas.Count(CRect(10, 10, 170, 11), shadow), 160);
     EXPECT_EQ(canvas.CountOutsideNot(rc, kCanvas), 0);
+}
+
+// The menu repaints single entries as the highlight moves, in the order Wine sends them when
+// the pointer goes from Exit over the separator onto About: no repaint of one entry may
+// change its neighbours. The separator's repaint used to cover the top of Exit's icon.
+TEST(MenuXPDraw, RepaintingOneEntryLeavesItsNeighboursAlone) {
+    Canvas canvas(130, 100, kCanvas);
+    CMenuXP menu;
+    Paint(menu);
+    CMenuXPText about(302, L"About", MakeSquareIcon(kRed));
+    CMenuXPSeparator separator;
+    CMenuXPText exit(303, L"Exit", MakeSquareIcon(RGB(0, 0, 255)));
+    const CRect rcAbout(25, 49, 117, 69), rcSeparator(25, 69, 117, 75), rcExit(25, 75, 117, 95);
+    // The context comes with a clip region of its own, which must survive the painting.
+    const CRect rcClip(3, 3, 117, 95);
+    HRGN hClip = ::CreateRectRgnIndirect(rcClip);
+    ::SelectClipRgn(canvas.hdc(), hClip);
+    ::DeleteObject(hClip);
+
+    struct Step { const CMenuXPItem* item; CRect rc; UINT action, state; } const first[] = {
+        {&about, rcAbout, ODA_DRAWENTIRE, 0},
+        {&separator, rcSeparator, ODA_DRAWENTIRE, ODS_GRAYED | ODS_DISABLED},
+        {&exit, rcExit, ODA_DRAWENTIRE, 0}};
+    auto draw = [&](const Step& p) {
+        DRAWITEMSTRUCT dis = {};
+        dis.CtlType = ODT_MENU;
+        dis.itemID = p.item->m_dwID;
+        dis.itemAction = p.action;
+        dis.itemState = p.state;
+        dis.hDC = canvas.hdc();
+        dis.rcItem = p.rc;
+        dis.itemData = reinterpret_cast<ULONG_PTR>(p.item);
+        menu.DrawItem(&dis);
+    };
+    for (const Step& p : first) draw(p);
+    const std::vector<DWORD> painted = canvas.Snapshot();
+    ASSERT_EQ(canvas.Count(rcExit, RGB(0, 0, 255)), 64);
+
+    const Step hover[] = {
+        {&exit, rcExit, ODA_SELECT, ODS_SELECTED},                        // pointer on Exit
+        {&exit, rcExit, ODA_SELECT, 0},                                   // on the separator
+        {&separator, rcSeparator, ODA_SELECT, ODS_GRAYED | ODS_DISABLED},  // on About: the
+        {&about, rcAbout, ODA_SELECT, ODS_SELECTED}};                      // separator first
+    for (const Step& p : hover) draw(p);
+    const std::vector<DWORD> hovered = canvas.Snapshot();
+    int changedOutsideAbout = 0;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const size_t i = static_cast<size_t>(y * canvas.Width() + x);
+            if (!rcAbout.PtInRect(POINT{x, y}) && hovered[i] != painted[i]) ++changedOutsideAbout;
+        }
+    EXPECT_EQ(changedOutsideAbout, 0);
+    EXPECT_EQ(canvas.Count(rcExit, RGB(0, 0, 255)), 64) << "Exit's icon";
+    EXPECT_EQ(canvas.Pixel(rcAbout.left, rcAbout.top), RGB(0, 0, 0)) << "About hovered";
+
+    HRGN hNow = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(::GetClipRgn(canvas.hdc(), hNow), 1);
+    RECT rcNow = {};
+    ::GetRgnBox(hNow, &rcNow);
+    EXPECT_TRUE(rcClip == rcNow);
+    ::DeleteObject(hNow);
+    ::SelectClipRgn(canvas.hdc(), nullptr);
 }
 
 TEST(MenuXPDraw, SideBarIsAGradientOverTheClipBoxWithAWhiteCaption) {

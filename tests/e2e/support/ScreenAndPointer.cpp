@@ -24,6 +24,11 @@ void Click(int x, int y, int button, int repeat) {
             " --delay 80 " + std::to_string(button));
 }
 
+void ClickThenMove(int x, int y, int button, int toX, int toY) {
+    Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click " + std::to_string(button) +
+            " mousemove " + std::to_string(toX) + " " + std::to_string(toY));
+}
+
 namespace {
 
 // A 32-bit top-down DIB selected into a memory device context, for as long as it lives.
@@ -79,6 +84,17 @@ Picture Capture(const RECT& r) {
     DibCanvas canvas(r.right - r.left, r.bottom - r.top);
     ::BitBlt(canvas.Dc(), 0, 0, r.right - r.left, r.bottom - r.top, canvas.Screen(), r.left, r.top, SRCCOPY);
     return canvas.Read(r);
+}
+
+Picture SteadyCapture(const RECT& r, const std::function<bool(const Picture&)>& ready,
+                      std::chrono::milliseconds timeout, std::chrono::milliseconds poll) {
+    Picture now, previous;
+    WaitUntil([&] {
+        previous = std::move(now);
+        now = Capture(r);
+        return now.pixels == previous.pixels && ready(now);
+    }, timeout, poll);
+    return now;
 }
 
 Picture Render(int width, int height, const std::function<void(HDC)>& draw) {

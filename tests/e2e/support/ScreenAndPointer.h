@@ -3,6 +3,7 @@
 // areas, and where the notification area shows an icon.
 #pragma once
 #include <windows.h>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace e2e {
 bool Xdotool(const std::string& args);
 void MoveTo(int x, int y);
 void Click(int x, int y, int button, int repeat = 1);
+// Clicks at (x, y) and moves on to (toX, toY) at once, before what the click opens can appear
+// under the pointer.
+void ClickThenMove(int x, int y, int button, int toX, int toY);
 
 struct Picture {
     RECT where = {};
@@ -25,6 +29,11 @@ struct Picture {
 
 // What the screen shows in r (screen coordinates).
 Picture Capture(const RECT& r);
+// What the screen shows in r once two captures in a row agree and ready accepts them; the
+// last capture when timeout passes first.
+Picture SteadyCapture(const RECT& r, const std::function<bool(const Picture&)>& ready,
+                      std::chrono::milliseconds timeout,
+                      std::chrono::milliseconds poll = std::chrono::milliseconds(100));
 // What draw paints on a w x h canvas of its own.
 Picture Render(int width, int height, const std::function<void(HDC)>& draw);
 
