@@ -106,3 +106,19 @@ CPaintDC::~CPaintDC() {
     Detach();
     ::EndPaint(m_hWnd, &m_ps);
 }
+
+CClipGuard::CClipGuard(CDC& dc, LPCRECT lpRect) : m_hDC(dc.m_hDC) {
+    if (m_hDC == nullptr || !m_rgnPrevious.CreateRectRgn(0, 0, 0, 0))
+        return;
+    const int nRegion = ::GetClipRgn(m_hDC, m_rgnPrevious);
+    if (nRegion < 0)
+        return;
+    m_bHadRegion = nRegion == 1;
+    m_bClipped = ::IntersectClipRect(m_hDC, lpRect->left, lpRect->top, lpRect->right,
+                                     lpRect->bottom) != ERROR;
+}
+
+CClipGuard::~CClipGuard() {
+    if (m_bClipped)
+        ::SelectClipRgn(m_hDC, m_bHadRegion ? static_cast<HRGN>(m_rgnPrevious) : nullptr);
+}

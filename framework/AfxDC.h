@@ -157,3 +157,20 @@ private:
     CDC& m_dc;
     COLORREF m_clrPrevious;
 };
+
+// Narrows the clip region to a rectangle for the length of a scope and puts the previous
+// clip region back on exit; nothing else of the context changes. When no region can be made
+// to keep the previous one in, the context is left unclipped rather than losing it.
+class CClipGuard {
+public:
+    CClipGuard(CDC& dc, LPCRECT lpRect);
+    ~CClipGuard();
+    CClipGuard(const CClipGuard&) = delete;
+    CClipGuard& operator=(const CClipGuard&) = delete;
+
+private:
+    HDC m_hDC;
+    CRgn m_rgnPrevious;
+    bool m_bClipped = false;
+    bool m_bHadRegion = false;  // the context had a clip region of its own
+};

@@ -8,6 +8,7 @@ IMPLEMENT_DYNAMIC(CFont, CGdiObject)
 IMPLEMENT_DYNAMIC(CPen, CGdiObject)
 IMPLEMENT_DYNAMIC(CBrush, CGdiObject)
 IMPLEMENT_DYNAMIC(CBitmap, CGdiObject)
+IMPLEMENT_DYNAMIC(CRgn, CGdiObject)
 
 namespace {
 
@@ -115,4 +116,8 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {
 BOOL CBitmap::CreateDIBitmap(HDC hDC, const BITMAPINFOHEADER* pHeader, DWORD dwInit,
                              const void* pBits, const BITMAPINFO* pInfo, UINT nUsage) {
     return AdoptCreated(::CreateDIBitmap(hDC, pHeader, dwInit, pBits, pInfo, nUsage));
+}
+
+BOOL CRgn::CreateRectRgn(int x1, int y1, int x2, int y2) {
+    return AdoptCreated(::CreateRectRgn(x1, y1, x2, y2));
 }

@@ -84,3 +84,11 @@ public:
     BOOL CreateDIBitmap(HDC hDC, const BITMAPINFOHEADER* pHeader, DWORD dwInit,
                         const void* pBits, const BITMAPINFO* pInfo, UINT nUsage);
 };
+
+class CRgn : public CGdiObject {
+    DECLARE_DYNAMIC(CRgn)
+public:
+    operator HRGN() const { return static_cast<HRGN>(m_hObject); }
+
+    BOOL CreateRectRgn(int x1, int y1, int x2, int y2);
+};

@@ -20,11 +20,19 @@ void CMenuXP::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
         dc.GetClipBox(rcClip);
         DrawSideBar(&dc, CRect(rcItem.left, rcClip.top, rcItem.right, rcClip.bottom),
                     pItem->m_hIcon, pItem->m_strText);
-    } else if (pItem->m_bSeparator) {
-        DrawSeparatorEntry(&dc, rcItem, *pItem);
-    } else {
-        DrawTextEntry(&dc, rcItem, *pItem, lpDrawItemStruct->itemState);
+        return;
     }
+    // The system repaints single entries whenever it likes: Wine repaints a separator when
+    // the highlight moves off it, long after the entry below was painted. Whatever an entry
+    // painted beyond its own rectangle would then stay on its neighbour (the separator's
+    // icon-column square is taller than the separator and wiped the top of the next
+    // entry's icon), so an entry paints inside its rectangle only. In a paint of the whole
+    // menu, top to bottom, the next entry painted over that overflow anyway.
+    CClipGuard clipToEntry(dc, rcItem);
+    if (pItem->m_bSeparator)
+        DrawSeparatorEntry(&dc, rcItem, *pItem);
+    else
+        DrawTextEntry(&dc, rcItem, *pItem, lpDrawItemStruct->itemState);
 }
 
 void CMenuXP::DrawSeparatorEntry(CDC* pDC, const CRect& rcItem, const CMenuXPItem& item) {
