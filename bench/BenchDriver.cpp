@@ -9,6 +9,14 @@
 //   phase_*            Tarvel only: firmware subscription to the NVIDIA library loaded (the
 //                      WMI subscription and the ATI probe), from there to ready (vendor and
 //                      firmware calls), and the number of those calls
+//   startup_vendor_calls, startup_firmware_requests
+//                      round trips to the simulated notebook from process creation to
+//                      ready: vendor library calls (the stand-in's load announcement, each
+//                      nvapi_QueryInterface and each entry point), firmware requests (the
+//                      event subscription and each ORV_CallNamePipe)
+//   ... samework       bench/SameWorkBaseline.cpp, Tarvel's start-up work without its
+//                      framework layer: ready (its AP:6 write, as Tarvel's), the same
+//                      start-up sub-figures and round trips, memory after start
 //   ... baseline_wmi   the baseline connected to WMI as Tarvel's brightness subscription is
 //                      (ready time and memory after start only)
 //   committed_*_kib,   memory after start-up and after 100 menu openings
@@ -79,24 +87,49 @@ std::vector<simnb::JournalEntry> WaitForVerifiedApWrite(const simnb::SimNotebook
 }
 
 // What the last recorded start-up of each program had loaded, for the report's notes.
-std::vector<Module> g_tarvelModules, g_baselineModules;
-unsigned g_tarvelThreads = 0, g_baselineThreads = 0;
+std::vector<Module> g_tarvelModules, g_sameWorkModules, g_baselineModules;
+unsigned g_tarvelThreads = 0, g_sameWorkThreads = 0, g_baselineThreads = 0;
 
-void PrintModuleDifference() {
-    unsigned long extraKib = 0;
+bool IsProgram(const Module& m) { return m.name.size() > 4 && _stricmp(m.name.c_str() + m.name.size() - 4, ".exe") == 0; }
+
+// The modules of one list that the other lacks, as " name (size KiB)..." and their total;
+// the programs themselves only when asked.
+std::string ModulesBeyond(const std::vector<Module>& of, const std::vector<Module>& other, unsigned long* kib,
+                          bool withProgram = true) {
     std::string extra;
-    for (const Module& m : g_tarvelModules) {
+    *kib = 0;
+    for (const Module& m : of) {
+        if (!withProgram && IsProgram(m))
+            continue;
         bool shared = false;
-        for (const Module& b : g_baselineModules)
-            shared = shared || _stricmp(b.name.c_str(), m.name.c_str()) == 0;
+        for (const Module& o : other)
+            shared = shared || _stricmp(o.name.c_str(), m.name.c_str()) == 0;
         if (!shared) {
             extra += " " + m.name + " (" + std::to_string(m.sizeKib) + " KiB)";
-            extraKib += m.sizeKib;
+            *kib += m.sizeKib;
         }
     }
-    std::printf("NOTE modules: Tarvel %zu, baseline %zu; threads: Tarvel %u, baseline %u\n",
-                g_tarvelModules.size(), g_baselineModules.size(), g_tarvelThreads, g_baselineThreads);
-    std::printf("NOTE modules only Tarvel loads (%lu KiB of images):%s\n", extraKib, extra.c_str());
+    return extra.empty() ? " none" : extra;
+}
+
+void PrintModuleDifference() {
+    unsigned long kib = 0;
+    std::printf("NOTE modules: Tarvel %zu, same-work baseline %zu, baseline %zu; threads: Tarvel %u, "
+                "same-work baseline %u, baseline %u\n",
+                g_tarvelModules.size(), g_sameWorkModules.size(), g_baselineModules.size(), g_tarvelThreads,
+                g_sameWorkThreads, g_baselineThreads);
+    std::string extra = ModulesBeyond(g_tarvelModules, g_baselineModules, &kib);
+    std::printf("NOTE modules only Tarvel loads (%lu KiB of images):%s\n", kib, extra.c_str());
+    // What the start-up work itself brings, seen in the program that does nothing else; the
+    // report names these where it sets Tarvel against the plain baseline.
+    extra = ModulesBeyond(g_sameWorkModules, g_baselineModules, &kib, false);
+    std::printf("MODULES %lu%s\n", kib, extra.c_str());
+    std::printf("NOTE modules the start-up work loads (the same-work baseline's beyond the baseline's, its own "
+                "program aside, %lu KiB of images):%s\n", kib, extra.c_str());
+    extra = ModulesBeyond(g_tarvelModules, g_sameWorkModules, &kib, false);
+    std::printf("NOTE modules Tarvel loads beyond the same-work baseline's (%lu KiB):%s\n", kib, extra.c_str());
+    extra = ModulesBeyond(g_sameWorkModules, g_tarvelModules, &kib, false);
+    std::printf("NOTE modules the same-work baseline loads beyond Tarvel's (%lu KiB):%s\n", kib, extra.c_str());
 }
 
 void MeasureMemory(HANDLE process, const char* when, const char* who) {
@@ -163,55 +196,92 @@ void MeasureSwitches(const simnb::SimNotebookClient& notebook, HWND dialog, int 
     }
 }
 
-bool RunTarvel(const Settings& s, bool record) {
+bool IsSubscription(const simnb::JournalEntry& e) { return e.source == "fw" && e.Action() == "subscribe"; }
+
+// Starts a program that does Tarvel's start-up on the simulated notebook (Tarvel itself or
+// the same-work baseline), records its start-up from the journal, and finds its main
+// dialog once the About window exists (the step before the last). Null on failure.
+HWND StartOnNotebook(Program& program, const wchar_t* exe, const char* who, bool record) {
     simnb::SimNotebookClient notebook;
     if (!notebook.Reset() || !notebook.SetVar("System:0", 2) || !notebook.SetVar("AP:6", 256)) {
         Note("the simulated notebook does not answer");
-        return false;
+        return nullptr;
     }
     const uint64_t mark = LastSeq(notebook);
-    Program tarvel;
     const uint64_t created = FileTimeNow();
-    if (!tarvel.Start(L"\"" + OwnFolder() + L"Tarvel.exe\"")) {
-        Note("Tarvel.exe did not start");
-        return false;
+    if (!program.Start(L"\"" + OwnFolder() + exe + L"\"")) {
+        std::printf("NOTE %s: the program did not start\n", who);
+        return nullptr;
     }
     auto entries = WaitForVerifiedApWrite(notebook, mark);
     if (entries.empty()) {
-        Note("Tarvel did not apply the overclock at start-up");
-        return false;
+        std::printf("NOTE %s: no overclock applied at start-up\n", who);
+        return nullptr;
     }
     uint64_t subscribed = 0, nvLoaded = 0;
     int roundTrips = 0;  // to the simulated notebook, from the NVIDIA library's load on
+    int vendorCalls = 0, firmwareRequests = 0;  // from the start on
     for (const auto& e : entries) {
-        if (e.source == "fw" && e.Action() == "subscribe")
+        if (IsSubscription(e))
             subscribed = e.time;
         if (e.source == "nv" && e.Action() == "load")
             nvLoaded = e.time;
         if (nvLoaded != 0 && (IsFirmwareCall(e) || IsVendorCall(e)))
             ++roundTrips;
+        vendorCalls += e.source == "nv" || e.source == "adl" ? 1 : 0;
+        firmwareRequests += IsFirmwareCall(e) || IsSubscription(e) ? 1 : 0;
         if (record && IsApWrite(e) && subscribed != 0 && nvLoaded != 0) {
-            Sample("icon_ms", "tarvel", MsBetween(created, subscribed));
-            Sample("nvload_ms", "tarvel", MsBetween(created, nvLoaded));
-            Sample("ready_ms", "tarvel", MsBetween(created, e.time));
-            Sample("phase_wmi_ati_ms", "tarvel", MsBetween(subscribed, nvLoaded));
-            Sample("phase_gpu_fw_ms", "tarvel", MsBetween(nvLoaded, e.time));
-            Sample("phase_round_trips", "tarvel", roundTrips);
+            Sample("icon_ms", who, MsBetween(created, subscribed));
+            Sample("nvload_ms", who, MsBetween(created, nvLoaded));
+            Sample("ready_ms", who, MsBetween(created, e.time));
+            Sample("phase_wmi_ati_ms", who, MsBetween(subscribed, nvLoaded));
+            Sample("phase_gpu_fw_ms", who, MsBetween(nvLoaded, e.time));
+            Sample("phase_round_trips", who, roundTrips);
+            Sample("startup_vendor_calls", who, vendorCalls);
+            Sample("startup_firmware_requests", who, firmwareRequests);
         }
+        if (IsApWrite(e))
+            break;
     }
-    HWND dialog = nullptr;
-    WaitUntil([&] { return FindTopLevel(tarvel.Id(), L"#32770", L"About Tarvel") != nullptr; }, 20000, 5);
-    dialog = FindTopLevel(tarvel.Id(), L"#32770", L"NVIDIA Tarvel");
-    if (dialog == nullptr) {
-        Note("Tarvel's main dialog was not found");
+    WaitUntil([&] { return FindTopLevel(program.Id(), L"#32770", L"About Tarvel") != nullptr; }, 20000, 5);
+    HWND dialog = FindTopLevel(program.Id(), L"#32770", L"NVIDIA Tarvel");
+    if (dialog == nullptr)
+        std::printf("NOTE %s: the main dialog was not found\n", who);
+    return dialog;
+}
+
+bool RunTarvel(const Settings& s, bool record) {
+    Program tarvel;
+    HWND dialog = StartOnNotebook(tarvel, L"Tarvel.exe", "tarvel", record);
+    if (dialog == nullptr)
         return false;
-    }
     MeasureRunningProgram(tarvel, dialog, "tarvel", s, record);
-    if (record)
+    if (record) {
+        simnb::SimNotebookClient notebook;
         MeasureSwitches(notebook, dialog, s.switches);
+    }
     ::PostMessageW(dialog, WM_COMMAND, kCmdExit, 0);
     if (!tarvel.WaitForExit(30000))
         Note("Tarvel did not exit through its Exit command");
+    return true;
+}
+
+// The same-work baseline has no menu and nothing to switch: its start-up and the memory
+// that start-up leaves are all it is measured for.
+bool RunSameWork(bool record) {
+    Program sameWork;
+    HWND dialog = StartOnNotebook(sameWork, L"SameWorkBaseline.exe", "samework", record);
+    if (dialog == nullptr)
+        return false;
+    ::Sleep(kSettleMs);
+    if (record) {
+        MeasureMemory(sameWork.Handle(), "start", "samework");
+        g_sameWorkModules = ModulesOf(sameWork.Handle());
+        g_sameWorkThreads = ThreadCount(sameWork.Id());
+    }
+    ::PostMessageW(dialog, WM_COMMAND, kCmdExit, 0);
+    if (!sameWork.WaitForExit(30000))
+        Note("the same-work baseline did not exit");
     return true;
 }
 
@@ -265,10 +335,11 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = 0; round <= s.rounds; ++round) {
         const bool record = round > 0;
         std::fprintf(stderr, "bench: round %d of %d%s\n", round, s.rounds, record ? "" : " (warm-up)");
-        // Alternating which program goes first keeps a slow moment from falling on one side.
+        // Alternating the order keeps a slow moment from falling on one side; Tarvel and the
+        // same-work baseline, the closest comparison, always run one right after the other.
         const bool tarvelFirst = round % 2 == 0;
-        bool ok = tarvelFirst ? RunTarvel(s, record) && RunBaseline(s, record)
-                              : RunBaseline(s, record) && RunTarvel(s, record);
+        bool ok = tarvelFirst ? RunTarvel(s, record) && RunSameWork(record) && RunBaseline(s, record)
+                              : RunBaseline(s, record) && RunSameWork(record) && RunTarvel(s, record);
         ok = ok && RunBaseline(s, record, true);
         if (!ok)
             return 1;
