@@ -1,29 +1,44 @@
 #!/usr/bin/env bash
 # The benchmark: builds what it needs, runs Tarvel side by side with bench/Baseline.cpp
-# under Wine on the simulated notebook, and writes the table to docs/PERFORMANCE.md.
-#   scripts/bench.sh            (about 5 minutes; nothing is left running afterwards)
+# and bench/SameWorkBaseline.cpp under Wine on the simulated notebook, and writes the table
+# to docs/PERFORMANCE.md.
+#   scripts/bench.sh            (about 6 minutes; nothing is left running afterwards)
 # TARVEL_BENCH_ROUNDS (default 7) sets the number of recorded start-ups of each program,
 # TARVEL_BENCH_IDLE_SECONDS (default 60) the idle period; TARVEL_BENCH_BUILD and
-# TARVEL_BENCH_BUILD_I686 choose other build folders than build/x86_64 and build/i686.
+# TARVEL_BENCH_BUILD_I686 choose other build folders than build/x86_64 and build/i686;
+# TARVEL_BENCH_OUTPUT another file than docs/PERFORMANCE.md.
+# TARVEL_BENCH_QUICK=1 is a short run to try changes (about 1.5 minutes): 2 rounds, 5 s of
+# idle, fewer repeats, and the table goes to <build>/bench/PERFORMANCE.md unless
+# TARVEL_BENCH_OUTPUT says otherwise. Its figures are for a look, not for the record.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 cd "$top"
 
-rounds=${TARVEL_BENCH_ROUNDS:-7}
+quick=${TARVEL_BENCH_QUICK:-0}
 build=${TARVEL_BENCH_BUILD:-$top/build/x86_64}
 build32=${TARVEL_BENCH_BUILD_I686:-$top/build/i686}
 # Wine wants an absolute prefix path, and the folders may be given relative to the top.
 build=$(mkdir -p "$build" && cd "$build" && pwd)
 build32=$(mkdir -p "$build32" && cd "$build32" && pwd)
-idle_seconds=${TARVEL_BENCH_IDLE_SECONDS:-60}
+if [ "$quick" = 1 ]; then
+    rounds=${TARVEL_BENCH_ROUNDS:-2}
+    idle_seconds=${TARVEL_BENCH_IDLE_SECONDS:-5}
+    menu_clicks=3 switches=3 paint_repeats=100 call_repeats=50
+    output=${TARVEL_BENCH_OUTPUT:-$build/bench/PERFORMANCE.md}
+else
+    rounds=${TARVEL_BENCH_ROUNDS:-7}
+    idle_seconds=${TARVEL_BENCH_IDLE_SECONDS:-60}
+    menu_clicks=10 switches=10 paint_repeats=1000 call_repeats=200
+    output=${TARVEL_BENCH_OUTPUT:-$top/docs/PERFORMANCE.md}
+fi
 
 "$here/setup.sh"
 echo "== building (x86_64 in $build, i686 in $build32)"
 cmake --preset x86_64 -B "$build" >/dev/null
 cmake --build "$build" -j 2 --target bench >/dev/null
 cmake --preset i686 -B "$build32" >/dev/null
-cmake --build "$build32" -j 2 --target Tarvel Baseline >/dev/null
+cmake --build "$build32" -j 2 --target Tarvel Baseline SameWorkBaseline >/dev/null
 
 . "$here/wine-env.sh"
 bin="$build/bin"
@@ -85,6 +100,7 @@ tw1=$(wakeups "$tarvel_pid"); bw1=$(wakeups "$baseline_pid")
 tarvel_threads=$(ls /proc/"$tarvel_pid"/task | wc -l)
 baseline_threads=$(ls /proc/"$baseline_pid"/task | wc -l)
 {
+    echo "SETTING idle_seconds $idle_seconds"
     echo "SAMPLE idle_cpu_ms tarvel $(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')"
     echo "SAMPLE idle_cpu_ms baseline $(awk -v a="$b0" -v b="$b1" 'BEGIN {print b - a}')"
     echo "SAMPLE idle_wakeups tarvel $((tw1 - tw0))"
@@ -97,11 +113,16 @@ wait "$baseline_pid" 2>/dev/null || true
 idle_pids=()
 
 echo "== start-up, memory, tray menu and switching: $rounds rounds of each program (and a warm-up)"
-"$WINELOADER" "$bin/BenchDriver.exe" "$rounds" 10 10 </dev/null 2>"$out/driver.log" | tr -d '\r' >>"$samples" \
+"$WINELOADER" "$bin/BenchDriver.exe" "$rounds" "$menu_clicks" "$switches" </dev/null 2>"$out/driver.log" | tr -d '\r' >>"$samples" \
     || { echo "the driver failed:"; cat "$out/driver.log"; grep NOTE "$samples" || true; exit 1; }
 
 echo "== the tray menu inside one process"
-"$WINELOADER" "$bin/MenuPaintBench.exe" 1000 </dev/null 2>>"$out/driver.log" | tr -d '\r' >>"$samples"
+"$WINELOADER" "$bin/MenuPaintBench.exe" "$paint_repeats" </dev/null 2>>"$out/driver.log" | tr -d '\r' >>"$samples"
+
+echo "== one vendor call and one firmware request through the stand-ins"
+"$WINELOADER" "$bin/StandinCallBench.exe" "$call_repeats" </dev/null 2>>"$out/driver.log" | tr -d '\r' >>"$samples" \
+    || { echo "the stand-in calls failed:"; grep NOTE "$samples" | tail -2; exit 1; }
+ctl reset >/dev/null
 
 echo "== sizes and imported DLLs"
 imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd ' ' -; }
@@ -139,8 +160,9 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
 
 machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //') ($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(uname -sr), $("$WINELOADER" --version 2>/dev/null), $(x86_64-w64-mingw32-g++-posix --version | head -1) and $(i686-w64-mingw32-g++-win32 --version | head -1), $(date -u '+%Y-%m-%d %H:%M UTC')"
 command="scripts/bench.sh"
-for v in TARVEL_BENCH_ROUNDS TARVEL_BENCH_IDLE_SECONDS TARVEL_BENCH_BUILD TARVEL_BENCH_BUILD_I686; do
+for v in TARVEL_BENCH_QUICK TARVEL_BENCH_ROUNDS TARVEL_BENCH_IDLE_SECONDS TARVEL_BENCH_BUILD TARVEL_BENCH_BUILD_I686; do
     [ -n "${!v:-}" ] && command="$v=${!v#$top/} $command"
 done
-python3 "$top/bench/report.py" "$samples" "$notes" "$top/docs/PERFORMANCE.md" "$machine" "$command"
-echo "== written: docs/PERFORMANCE.md"
+mkdir -p "$(dirname "$output")"
+python3 "$top/bench/report.py" "$samples" "$notes" "$output" "$machine" "$command"
+echo "== written: ${output#$top/}"
