@@ -143,6 +143,8 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
     echo "| Tarvel.exe i686 | $(imports "$build32/bin/Tarvel.exe") |"
     echo "| Baseline.exe x86_64 | $(imports "$bin/Baseline.exe") |"
     echo "| Baseline.exe i686 | $(imports "$build32/bin/Baseline.exe") |"
+    echo "| SameWorkBaseline.exe x86_64 | $(imports "$bin/SameWorkBaseline.exe") |"
+    echo "| SameWorkBaseline.exe i686 | $(imports "$build32/bin/SameWorkBaseline.exe") |"
     echo
     echo "Tarvel loads the bridge \`ORVWmiAcpi.dll\` (beside it) and the vendor library from the system"
     echo "folder at run time; every import above is a system DLL, so there is no runtime DLL to install."
