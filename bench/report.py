@@ -122,15 +122,15 @@ class Report:
                     return f"<= {BASELINE_LIMIT:.2f}x baseline", ""
                 return f"<= {BASELINE_LIMIT:.2f}x baseline", "met" if t <= BASELINE_LIMIT * b else "**missed**"
             met = "met" if t is not None and t <= SAME_WORK_LIMIT * s else "**missed**"
-            above = " — above the baseline by the required start-up work (below)" if b and t and t > b else ""
+            above = " — the difference to the baseline is the design's required start-up work (below)" if b and t and t > b else ""
             return f"<= {SAME_WORK_LIMIT:.2f}x same-work", met + above
         if key in MENU_GROWTH:
             start = MENU_GROWTH[key]
             ts, bs = self.med(start, "tarvel"), self.med(start, "baseline")
             if None in (t, b, ts, bs):
                 return target, ""
-            return target, (f"above the baseline by the required start-up work (below); the menus added "
-                            f"{fmt(t - ts)} KiB (baseline {fmt(b - bs)} KiB)")
+            return target, (f"the difference to the baseline is the design's required start-up work (below); the menus added "
+                            f"{t - ts:,.0f} KiB (baseline {b - bs:,.0f} KiB)")
         if check and t is not None and (b is not None or "baseline" not in target):
             return target, "met" if check(t, b if b is not None else 0) else "**missed**"
         return target, ""
