@@ -7,7 +7,7 @@
 # TARVEL_BENCH_IDLE_SECONDS (default 60) the idle period; TARVEL_BENCH_BUILD and
 # TARVEL_BENCH_BUILD_I686 choose other build folders than build/x86_64 and build/i686;
 # TARVEL_BENCH_OUTPUT another file than docs/PERFORMANCE.md.
-# TARVEL_BENCH_QUICK=1 is a short run to try changes (about 1.5 minutes): 2 rounds, 5 s of
+# TARVEL_BENCH_QUICK=1 is a short run to try changes (2 to 3 minutes): 2 rounds, 5 s of
 # idle, fewer repeats, and the table goes to <build>/bench/PERFORMANCE.md unless
 # TARVEL_BENCH_OUTPUT says otherwise. Its figures are for a look, not for the record.
 set -euo pipefail
