@@ -6,6 +6,11 @@ namespace {
 
 // abort() ends a process with 3; the guard keeps that status.
 const UINT kAbortStatus = 3;
+// How long the guard gives the withdrawal, a switch still under way on another thread
+// included, before it ends the process without it. The firmware's and the driver's calls
+// take milliseconds; a driver that hangs, or a lock the crashed thread held, must not keep
+// a crashed program alive with a dead icon and the single-instance mutex held.
+const DWORD kWithdrawalDeadlineMs = 5000;
 
 PFN_WITHDRAW_OVERCLOCK g_pfnWithdraw = nullptr;
 volatile LONG g_nEntered = 0;
@@ -20,6 +25,29 @@ void OnAbortSignal(int) { CrashGuardEnd(kAbortStatus); }
 
 void OnTerminate() { CrashGuardEnd(kAbortStatus); }
 
+// No destructors, no atexit handlers: the process state is not to be trusted.
+[[noreturn]] void EndProcess() {
+    const UINT status = static_cast<UINT>(g_nFirstStatus);
+    ::TerminateProcess(::GetCurrentProcess(), status);
+    ::ExitProcess(status);
+}
+
+DWORD WINAPI WithdrawalThread(LPVOID faultingThread) {
+    g_pfnWithdraw(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(faultingThread)));
+    return 0;
+}
+
+// On a fresh thread, so that a withdrawal that never returns can be given up. Without a
+// thread there is no safe way to try: the process ends without it.
+void WithdrawWithinDeadline() {
+    void* faultingThread = reinterpret_cast<void*>(static_cast<ULONG_PTR>(::GetCurrentThreadId()));
+    HANDLE thread = ::CreateThread(nullptr, 0, &WithdrawalThread, faultingThread, 0, nullptr);
+    if (thread == nullptr)
+        return;
+    ::WaitForSingleObject(thread, kWithdrawalDeadlineMs);
+    ::CloseHandle(thread);
+}
+
 }  // namespace
 
 void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw) {
@@ -33,13 +61,7 @@ void CrashGuardEnd(UINT failureStatus) {
     // Whoever comes first withdraws; a fault inside the withdrawal, or a fault on another
     // thread meanwhile, must not start it again.
     ::InterlockedCompareExchange(&g_nFirstStatus, static_cast<LONG>(failureStatus), 0);
-    if (::InterlockedCompareExchange(&g_nEntered, 1, 0) != 0) {
-        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(g_nFirstStatus));
-        ::ExitProcess(static_cast<UINT>(g_nFirstStatus));
-    }
-    if (g_pfnWithdraw != nullptr)
-        g_pfnWithdraw();
-    // No destructors, no atexit handlers: the process state is not to be trusted.
-    ::TerminateProcess(::GetCurrentProcess(), failureStatus);
-    ::ExitProcess(failureStatus);
+    if (::InterlockedCompareExchange(&g_nEntered, 1, 0) == 0 && g_pfnWithdraw != nullptr)
+        WithdrawWithinDeadline();
+    EndProcess();
 }

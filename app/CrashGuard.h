@@ -4,12 +4,15 @@
 #pragma once
 #include <windows.h>
 
-typedef void (*PFN_WITHDRAW_OVERCLOCK)();
+// The withdrawal. It runs on a thread of the guard's own and is told which thread faulted
+// (that thread waits in the guard and never goes on).
+typedef void (*PFN_WITHDRAW_OVERCLOCK)(DWORD faultingThreadId);
 
 // Installs the guard for unhandled exceptions (access violations and the like), for
-// abort() / SIGABRT and for std::terminate. withdraw runs at most once per process; a
-// second fault while it runs (a crash inside a driver or bridge call) ends the process at
-// once with the status of the first.
+// abort() / SIGABRT and for std::terminate. withdraw runs at most once per process, and
+// the process ends when it returns or when its deadline has passed, whichever comes
+// first; a second fault meanwhile (a crash inside a driver or bridge call) ends the process
+// at once. The status is always that of the first fault.
 void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw);
 
 // What a crash is answered with; public so that every entry path above shares it.

@@ -1,5 +1,6 @@
 #include "TarvelApp.h"
 #include "CrashGuard.h"
+#include "SwitchLock.h"
 #include "TarvelDlg.h"
 #include <commctrl.h>
 
@@ -12,10 +13,12 @@ CTarvelApp theApp;
 namespace {
 
 // A crash must not leave the GPU overclocked: the same revert as every other way out,
-// on the dialog while it exists.
-void WithdrawOverclockOnCrash() {
-    if (g_pMainDlg != nullptr)
-        g_pMainDlg->RevertOverclock();
+// on the dialog while it exists. A switch that another thread has under way ends first,
+// and none starts after this one.
+void WithdrawOverclockOnCrash(DWORD faultingThreadId) {
+    SwitchLock().TakeOverForWithdrawal(faultingThreadId);
+    if (CTarvelDlg* dialog = g_pMainDlg)
+        dialog->RevertOverclock();
 }
 
 }  // namespace

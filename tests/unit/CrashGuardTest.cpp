@@ -12,7 +12,7 @@ namespace {
 const int kAccessViolation = static_cast<int>(0xC0000005u);
 const int kAbortStatus = 3;
 
-void Withdraw() {
+void Withdraw(DWORD) {
     std::fputs("withdrawn\n", stderr);
     std::fflush(stderr);
 }
@@ -22,8 +22,8 @@ volatile uintptr_t g_badAddress = 0x10;
 void AccessViolation() { *reinterpret_cast<volatile int*>(g_badAddress) = 1; }
 
 // A driver call that crashes while the guard withdraws.
-void WithdrawAndCrash() {
-    Withdraw();
+void WithdrawAndCrash(DWORD faultingThread) {
+    Withdraw(faultingThread);
     AccessViolation();
 }
 
