@@ -6,6 +6,7 @@
 #include "AfxMenu.h"
 #include "AfxString.h"
 #include "BrightnessEvents.h"
+#include "BrightnessWindow.h"
 #include "FirmwareAccessors.h"
 #include "NvidiaBackend.h"
 #include <cstdlib>
@@ -41,9 +42,12 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
 
 CTarvelDlg::~CTarvelDlg() {
     // Events that still arrive (the brightness subscription outlives the dialog) must not
-    // reach a dialog that is gone.
-    if (g_pMainDlg == this)
+    // reach a dialog that is gone. The window was taken back when it was destroyed; this
+    // covers a dialog that never got that far.
+    if (g_pMainDlg == this) {
+        WithdrawBrightnessWindow();
         g_pMainDlg = nullptr;
+    }
     // The About window went with its owner; its object goes with the dialog.
     delete m_pAboutDlg;
     m_pAboutDlg = nullptr;
@@ -82,6 +86,7 @@ BOOL CTarvelDlg::OnInitDialog() {
 
     AddTrayIcon();
     g_pMainDlg = this;
+    PublishBrightnessWindow(m_hWnd);
 
     m_wmiAcpi.AddHWND(m_hWnd);
     char eventBuffer[260];

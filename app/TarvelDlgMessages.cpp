@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "AfxDC.h"
 #include "AppMessages.h"
+#include "BrightnessWindow.h"
 #include "FirmwareAccessors.h"
 #include "TarvelDlg.h"
 
@@ -134,6 +135,9 @@ void CTarvelDlg::OnBnClickedCancel() {
 }
 
 void CTarvelDlg::OnDestroy() {
+    // Brightness events come from another thread until the process ends; the last one
+    // reaches the window while it still exists.
+    WithdrawBrightnessWindow();
     Default();
     m_bOCEnabled = false;
     RevertOverclock();

@@ -1,19 +1,12 @@
 #include "EventSink.h"
 #include "AppMessages.h"
+#include "BrightnessWindow.h"
 #include "ComGuards.h"
 #include "ConsoleLine.h"
-#include "TarvelDlg.h"
 
 namespace {
 
 const wchar_t kBrightnessProperty[] = L"Brightness";
-
-// The window to tell, or null once the main dialog is gone. Read once per event: the
-// dialog's destructor clears the pointer on the GUI thread while events may arrive here.
-HWND MainDialogWindow() {
-    CTarvelDlg* dialog = *static_cast<CTarvelDlg* volatile*>(&g_pMainDlg);
-    return dialog != nullptr ? dialog->m_hWnd : nullptr;
-}
 
 // The brightness byte of a successful read; 0 when the read failed or gave another type.
 WPARAM BrightnessParam(HRESULT readResult, const VARIANT& value) {
@@ -62,8 +55,8 @@ HRESULT EventSink::Indicate(LONG lObjectCount, IWbemClassObject** apObjArray) {
 
     VariantGuard value;
     const HRESULT readResult = ReadBrightness(apObjArray[0], value.Out());
-    if (HWND window = MainDialogWindow())
-        ::SendMessageW(window, WM_BRIGHTNESS_CHANGED, BrightnessParam(readResult, value.Get()), 0);
+    // The main dialog's window while it exists; nothing once it is being destroyed.
+    SendToBrightnessWindow(WM_BRIGHTNESS_CHANGED, BrightnessParam(readResult, value.Get()), 0);
 
     for (LONG i = 0; i < lObjectCount; ++i)
         PrintConsoleLine("Event occurred the Value = %d\n", static_cast<int>(readResult));

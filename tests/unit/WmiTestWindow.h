@@ -2,7 +2,7 @@
 // it processes, and a binding that makes it the main dialog's window for the sink.
 #pragma once
 #include "AppMessages.h"
-#include "TarvelDlg.h"
+#include "BrightnessWindow.h"
 #include <windows.h>
 #include <future>
 #include <mutex>
@@ -76,20 +76,12 @@ private:
     std::vector<WmiReceivedMessage> m_received;
 };
 
-// While it lives, g_pMainDlg is a main dialog whose window is the given one.
+// While it lives, the given window is the sink's, published as the main dialog publishes
+// its own.
 class WmiMainDialogBinding {
 public:
-    explicit WmiMainDialogBinding(HWND hWnd) {
-        m_dialog.m_hWnd = hWnd;
-        g_pMainDlg = &m_dialog;
-    }
-    ~WmiMainDialogBinding() {
-        m_dialog.m_hWnd = nullptr;
-        g_pMainDlg = nullptr;
-    }
+    explicit WmiMainDialogBinding(HWND hWnd) { PublishBrightnessWindow(hWnd); }
+    ~WmiMainDialogBinding() { WithdrawBrightnessWindow(); }
     WmiMainDialogBinding(const WmiMainDialogBinding&) = delete;
     WmiMainDialogBinding& operator=(const WmiMainDialogBinding&) = delete;
-
-private:
-    CTarvelDlg m_dialog;
 };
