@@ -40,6 +40,12 @@ bool SimGpuClient::NvOffer(uint32_t id, bool offered) const {
     return Ok({"nv", "fault", "offer", Hex32Text(id), offered ? "on" : "off"});
 }
 
+bool SimGpuClient::NvHold(const std::string& name, std::optional<int64_t> value) const {
+    std::vector<std::string> words = {"nv", "fault", "hold", name};
+    if (value) words.insert(words.end(), {"--value", std::to_string(*value)});
+    return Ok(words);
+}
+
 bool SimGpuClient::AdlFailWith(const std::string& function, int32_t status, uint64_t atCall) const {
     std::vector<std::string> words = {"adl", "fault", "status", function, std::to_string(status)};
     if (atCall != 0) words.insert(words.end(), {"--at", std::to_string(atCall)});

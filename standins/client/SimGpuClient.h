@@ -32,6 +32,11 @@ public:
     bool NvFaultOff(uint32_t id) const;
     bool NvOffer(uint32_t id, bool offered) const;
 
+    // The next call of an NVIDIA private entry point (with that first value, when given)
+    // waits inside the caller until NvRelease; never released, it is a hung driver.
+    bool NvHold(const std::string& name, std::optional<int64_t> value = std::nullopt) const;
+    bool NvRelease() const { return Ok({"nv", "fault", "release"}); }
+
     bool AdlFailWith(const std::string& function, int32_t status, uint64_t atCall = 0) const;
     bool AdlFaultOff(const std::string& function) const;
     bool AdlSetFlags(int32_t flags) const { return Ok({"adl", "set", "flags", std::to_string(flags)}); }

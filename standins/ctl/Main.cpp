@@ -29,6 +29,7 @@ const char kUsage[] =
     "  fault absent on|off\n"
     "  gpu status | gpu set displays|physical|logical N\n"
     "  nv fault status ID|NAME STATUS|off [--at N|--index N] | nv fault offer ID|NAME on|off | nv fault off\n"
+    "  nv fault hold ID|NAME [--value N] | nv fault hold apply|revert|off | nv fault release\n"
     "  adl fault status NAME STATUS|off [--at N] | adl fault off\n"
     "  adl set flags N | adl set memory|engine default|current|max|min|requested|applied N\n";
 

@@ -9,6 +9,7 @@
 #include "../GpuEntryPoints.h"
 #include "../GpuServiceLink.h"
 #include "../GpuWire.h"
+#include "../HoldFault.h"
 
 namespace simnb {
 namespace {
@@ -54,8 +55,10 @@ int32_t __cdecl EnumPhysicalGPUs(void** handles, uint32_t* count) { return EnumG
 int32_t __cdecl EnumLogicalGPUs(void** handles, uint32_t* count) { return EnumGpus("NvAPI_EnumLogicalGPUs", handles, count); }
 
 int32_t Private(const char* name, void* gpu, const std::string& values) {
-    return CrashIfScripted(StatusOf(
-        AskGpuService(std::string("nv ") + name + " " + Initialized() + " " + PointerWord(gpu) + " " + values), kNvError));
+    const std::string request = std::string("nv ") + name + " " + Initialized() + " " + PointerWord(gpu) + " " + values;
+    auto answer = AskGpuService(request);
+    if (WaitWhileHeld(answer)) answer = AskGpuService(request);
+    return CrashIfScripted(StatusOf(answer, kNvError));
 }
 
 int32_t __cdecl PrivateB23B70EE(void* gpu, uint32_t value) { return Private("NvPrivate_B23B70EE", gpu, Word(value)); }

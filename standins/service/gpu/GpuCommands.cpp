@@ -66,6 +66,30 @@ bool ParseStatusFault(const Args& args, size_t first, bool allowIndex, std::opti
     return true;
 }
 
+// hold ID|NAME [--value N] | hold apply|revert | hold off. The first call of an apply is
+// B23B70EE(gpu,1), of a revert B23B70EE(gpu,0).
+bool ParseHoldFault(const Args& args, std::optional<HoldFault>* hold) {
+    uint32_t id = 0;
+    if (args.size() == 2 && args[1] == "off") {
+        hold->reset();
+    } else if (args.size() == 2 && (args[1] == "apply" || args[1] == "revert")) {
+        *hold = HoldFault{"NvPrivate_B23B70EE", args[1] == "apply" ? 1 : 0};
+    } else if (const char* name = NvEntryByWord(args[1], &id)) {
+        if (std::string(name).rfind("NvPrivate_", 0) != 0) return false;
+        HoldFault parsed{name, std::nullopt};
+        int64_t value = 0;
+        if (args.size() == 4 && args[2] == "--value" && ParseStrictDecimal(args[3], &value)) {
+            parsed.value = value;
+        } else if (args.size() != 2) {
+            return false;
+        }
+        *hold = parsed;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void GpuDomain::RegisterCommands(CommandRegistry& registry) {
@@ -73,7 +97,8 @@ void GpuDomain::RegisterCommands(CommandRegistry& registry) {
                  [this](const Args& a) { return a.empty() ? Ok(FullStatus()) : Fail("usage: gpu status"); });
     registry.Add("gpu set", "gpu set displays|physical|logical N", [this](const Args& a) { return GpuSetCommand(a); });
     registry.Add("nv fault",
-                 "nv fault status ID|NAME STATUS|off [--at N|--index N], nv fault offer ID|NAME on|off, nv fault off",
+                 "nv fault status ID|NAME STATUS|off [--at N|--index N], nv fault offer ID|NAME on|off, "
+                 "nv fault hold ID|NAME [--value N]|apply|revert|off, nv fault release, nv fault off",
                  [this](const Args& a) { return NvFaultCommand(a); });
     registry.Add("adl fault", "adl fault status NAME STATUS|off [--at N], adl fault off",
                  [this](const Args& a) { return AdlFaultCommand(a); });
@@ -99,11 +124,24 @@ CommandReply GpuDomain::GpuSetCommand(const Args& args) {
 }
 
 CommandReply GpuDomain::NvFaultCommand(const Args& args) {
-    const char* usage = "usage: nv fault status ID|NAME STATUS|off [--at N|--index N] | offer ID|NAME on|off | off";
+    const char* usage =
+        "usage: nv fault status ID|NAME STATUS|off [--at N|--index N] | offer ID|NAME on|off | "
+        "hold ID|NAME [--value N] | hold apply|revert|off | release | off";
     uint32_t id = 0;
     LockGuard guard(m_lock);
     if (args.size() == 1 && args[0] == "off") {
         m_nvFaults.Reset();
+    } else if (args.size() == 1 && args[0] == "release") {
+        m_journal.Add("ctl", "nv fault release released=" + std::to_string(m_nvFaults.ReleaseHolds()));
+        return Ok();
+    } else if (args.size() >= 2 && args[0] == "hold") {
+        std::optional<HoldFault> hold;
+        if (!ParseHoldFault(args, &hold)) return Fail(usage);
+        if (hold) {
+            m_nvFaults.ArmHold(*hold);
+        } else {
+            m_nvFaults.DisarmHold();
+        }
     } else if (args.size() == 3 && args[0] == "offer" && (args[2] == "on" || args[2] == "off")) {
         if (NvEntryByWord(args[1], &id) == nullptr) return Fail("unknown NVIDIA entry point: " + args[1]);
         m_nvFaults.SetOffered(id, args[2] == "on");

@@ -2,12 +2,16 @@
 
 #include <cstdio>
 
+#include "../../gpu/HoldFault.h"
+
 namespace simnb {
 
 void GpuFaults::Reset() {
     m_status.clear();
     m_calls.clear();
     m_withheld.clear();
+    m_hold.reset();
+    ReleaseHolds();
 }
 
 void GpuFaults::SetStatus(const std::string& entry, const StatusFault& fault) { m_status[entry] = fault; }
@@ -32,6 +36,25 @@ std::optional<int32_t> GpuFaults::TakeStatus(const std::string& entry, std::opti
     return fault.status;
 }
 
+std::optional<uint64_t> GpuFaults::TakeHold(const std::string& entry, int64_t value) {
+    if (!m_hold || m_hold->entry != entry || (m_hold->value && *m_hold->value != value)) return std::nullopt;
+    const uint64_t hold = ++m_holdsMade;
+    UniqueHandle released(
+        CreateEventW(nullptr, TRUE, FALSE, HoldEventName(GetCurrentProcessId(), static_cast<int64_t>(hold)).c_str()));
+    // Without its event the caller could never be released: the call goes on unheld.
+    if (!released.Valid()) return std::nullopt;
+    m_hold.reset();
+    m_held.emplace(hold, std::move(released));
+    return hold;
+}
+
+size_t GpuFaults::ReleaseHolds() {
+    const size_t count = m_held.size();
+    for (auto& held : m_held) SetEvent(held.second.Get());
+    m_held.clear();
+    return count;
+}
+
 std::string GpuFaults::Status(const std::string& prefix) const {
     std::string out = "fault-" + prefix + "-status";
     if (m_status.empty()) out += " off";
@@ -50,6 +73,8 @@ std::string GpuFaults::Status(const std::string& prefix) const {
             out += std::string(" ") + hex;
         }
         out += "\n";
+        out += "fault-nv-hold " + (m_hold ? m_hold->entry + (m_hold->value ? "=" + std::to_string(*m_hold->value) : "") : "off");
+        out += "\nnv-held " + std::to_string(m_held.size()) + "\n";
     }
     return out;
 }

@@ -1,6 +1,7 @@
 // Scripted failures of the simulated GPU libraries: an entry point that returns a chosen
-// status (on every call, on its Nth call, or for one enumeration index) and NVIDIA
-// identifiers that nvapi_QueryInterface does not offer.
+// status (on every call, on its Nth call, or for one enumeration index), NVIDIA
+// identifiers that nvapi_QueryInterface does not offer, and a call held inside the caller
+// until it is released (gpu/HoldFault.h).
 #pragma once
 #include <cstdint>
 #include <map>
@@ -8,7 +9,15 @@
 #include <set>
 #include <string>
 
+#include "../../common/UniqueHandle.h"
+
 namespace simnb {
+
+// The next call of entry (whose first value is value, when given) is held.
+struct HoldFault {
+    std::string entry;
+    std::optional<int64_t> value;
+};
 
 struct StatusFault {
     int32_t status = 0;
@@ -28,6 +37,15 @@ public:
     // Counts this call of entry; the scripted status when a fault applies to it.
     std::optional<int32_t> TakeStatus(const std::string& entry, std::optional<uint32_t> index = std::nullopt);
 
+    // One hold at a time; arming another replaces it. Disarming releases nothing.
+    void ArmHold(const HoldFault& hold) { m_hold = hold; }
+    void DisarmHold() { m_hold.reset(); }
+    // When the armed hold applies to this call: uses it up and gives the number of the hold,
+    // whose release event (HoldEventName) now exists. Not counted as a call.
+    std::optional<uint64_t> TakeHold(const std::string& entry, int64_t value);
+    // Lets every held call go on; the number of them.
+    size_t ReleaseHolds();
+
     // "fault-<prefix>-... " lines for the status commands.
     std::string Status(const std::string& prefix) const;
 
@@ -35,6 +53,9 @@ private:
     std::map<std::string, StatusFault> m_status;
     std::map<std::string, uint64_t> m_calls;
     std::set<uint32_t> m_withheld;
+    std::optional<HoldFault> m_hold;
+    uint64_t m_holdsMade = 0;
+    std::map<uint64_t, UniqueHandle> m_held;  // release events of the calls still held
 };
 
 }  // namespace simnb

@@ -2,6 +2,7 @@
 // arguments. Every one is journalled under "nv".
 #include "../../gpu/GpuEntryPoints.h"
 #include "../../gpu/GpuWire.h"
+#include "../../gpu/HoldFault.h"
 #include "GpuDomain.h"
 
 namespace simnb {
@@ -112,10 +113,6 @@ std::string GpuDomain::NvPrivate(const GpuRequest& request) {
         m_journal.Add("nv", "protocol-error why=bad-arguments call=" + name);
         return std::to_string(kNvError);
     }
-    std::optional<size_t> index = m_nv.GpuOfHandle(static_cast<uint64_t>(gpu));
-    Outcome outcome = Decide(m_nvFaults.TakeStatus(name), initialized != 0, true);
-    if (outcome.status == kNvOk && !index) outcome = {kNvExpectedPhysicalGpuHandle, " why=unknown-gpu"};
-
     std::string step = id + ":" + std::to_string(value1);
     std::string details = name + " gpu=" + Hex32(static_cast<uint64_t>(gpu));
     if (twoValues) {
@@ -124,6 +121,15 @@ std::string GpuDomain::NvPrivate(const GpuRequest& request) {
     } else {
         details += " value=" + std::to_string(value1);
     }
+    // A held call has not reached the GPU yet: it is answered when the stand-in asks again.
+    if (std::optional<uint64_t> hold = m_nvFaults.TakeHold(name, value1)) {
+        m_journal.Add("nv", "hold " + details + " hold=" + std::to_string(*hold));
+        return std::to_string(kHoldStatus) + " " + std::to_string(GetCurrentProcessId()) + " " + std::to_string(*hold);
+    }
+
+    std::optional<size_t> index = m_nv.GpuOfHandle(static_cast<uint64_t>(gpu));
+    Outcome outcome = Decide(m_nvFaults.TakeStatus(name), initialized != 0, true);
+    if (outcome.status == kNvOk && !index) outcome = {kNvExpectedPhysicalGpuHandle, " why=unknown-gpu"};
     details += " status=" + std::to_string(outcome.status);
     if (index) {
         m_nv.PrivateCall(*index, step, outcome.status == kNvOk);
