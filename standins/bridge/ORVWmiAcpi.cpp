@@ -7,6 +7,7 @@
 
 #include "../common/FirmwareWire.h"
 #include "../common/TextCodec.h"
+#include "BrightnessFeed.h"
 #include "EventListener.h"
 #include "ObjectCensus.h"
 
@@ -38,7 +39,10 @@ void WriteStatusText(char* buffer, bool subscribed) {
 
 }  // namespace
 
-CORVWmiAcpi::CORVWmiAcpi() : m_pImpl(new (std::nothrow) simnb::EventListener()) { simnb::InstallObjectCensus(); }
+CORVWmiAcpi::CORVWmiAcpi() : m_pImpl(new (std::nothrow) simnb::EventListener()) {
+    simnb::InstallObjectCensus();
+    simnb::InstallBrightnessFeed();
+}
 
 CORVWmiAcpi::~CORVWmiAcpi() { delete Listener(m_pImpl); }
 

@@ -1,0 +1,139 @@
+#include "BrightnessFeed.h"
+
+#include "../brightness/BrightnessFeedView.h"
+#include "BrightnessEventObject.h"
+#include "ImportPatch.h"
+#include "StandInApartment.h"
+
+namespace simnb {
+namespace {
+
+constexpr LONG kMaxSinks = 8;
+
+// Everything lives as long as the process: the host's imports, once led here, are never
+// led back, and the sinks stay subscribed until the process ends (as with the platform).
+struct Feed {
+    BrightnessFeedSection* section = nullptr;
+    IWbemObjectSink* sinks[kMaxSinks] = {};
+    volatile LONG sinkCount = 0;
+    INIT_ONCE threadOnce = INIT_ONCE_STATIC_INIT;
+};
+
+Feed g_feed;
+
+decltype(&::CoCreateInstance) realCoCreateInstance;
+decltype(&::SendMessageW) realSendMessageW;
+
+template <typename Counter>
+void Count(Counter BrightnessFeedSection::*counter) {
+    if (g_feed.section != nullptr) InterlockedIncrement(&(g_feed.section->*counter));
+}
+
+// Only where the platform gives no unsecured apartment (Wine) does the stand-in step in.
+HRESULT WINAPI FedCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid, LPVOID* ppv) {
+    HRESULT hr = realCoCreateInstance(clsid, outer, context, riid, ppv);
+    if (SUCCEEDED(hr) || !IsEqualGUID(clsid, CLSID_UnsecuredApartment) || outer != nullptr || ppv == nullptr) return hr;
+    IUnsecuredApartment* apartment = NewStandInApartment();
+    if (apartment == nullptr) return hr;
+    hr = apartment->QueryInterface(riid, ppv);
+    apartment->Release();
+    return hr;
+}
+
+// A send to a handle that is no window fails with ERROR_INVALID_WINDOW_HANDLE, also when
+// the window went while the message waited for its thread.
+LRESULT WINAPI FedSendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kBrightnessMessage) return realSendMessageW(window, message, wParam, lParam);
+    const bool wasWindow = IsWindow(window) != FALSE;
+    SetLastError(ERROR_SUCCESS);
+    LRESULT result = realSendMessageW(window, message, wParam, lParam);
+    const bool reached = wasWindow && !(result == 0 && GetLastError() == ERROR_INVALID_WINDOW_HANDLE);
+    Count(reached ? &BrightnessFeedSection::sentToWindow : &BrightnessFeedSection::sentToNoWindow);
+    return result;
+}
+
+DWORD WINAPI FeedEvents(LPVOID start) {
+    BrightnessFeedSection* section = g_feed.section;
+    for (;;) {
+        WaitForSingleObject(static_cast<HANDLE>(start), INFINITE);
+        while (section->feeding != 0) {
+            BrightnessEventObject event(static_cast<BYTE>(section->brightness));
+            IWbemClassObject* batch[] = {&event};
+            const LONG sinks = g_feed.sinkCount;
+            for (LONG i = 0; i < sinks && i < kMaxSinks; ++i) {
+                // A slot is counted before it is filled.
+                IWbemObjectSink* sink = static_cast<IWbemObjectSink*>(
+                    InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_feed.sinks[i]), nullptr, nullptr));
+                if (sink == nullptr) continue;
+                sink->Indicate(1, batch);
+                InterlockedIncrement(&section->indications);
+            }
+        }
+    }
+}
+
+BOOL CALLBACK StartFeedingThread(PINIT_ONCE, PVOID, PVOID*) {
+    if (g_feed.section == nullptr) return TRUE;
+    HANDLE start = CreateEventW(nullptr, FALSE, FALSE, BrightnessFeedStartName(GetCurrentProcessId()).c_str());
+    if (start == nullptr) return TRUE;
+    HANDLE thread = CreateThread(nullptr, 0, &FeedEvents, start, 0, nullptr);
+    if (thread != nullptr) CloseHandle(thread);
+    return TRUE;
+}
+
+BrightnessFeedSection* CreateSection() {
+    std::wstring name = BrightnessFeedSectionName(GetCurrentProcessId());
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(BrightnessFeedSection),
+                                        name.c_str());
+    if (mapping == nullptr) return nullptr;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    // Mapping and view stay for the process's life, so that a reader can open the name.
+    auto* section = static_cast<BrightnessFeedSection*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(BrightnessFeedSection)));
+    if (section == nullptr) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    section->version = kBrightnessFeedVersion;
+    section->size = sizeof(BrightnessFeedSection);
+    return section;
+}
+
+template <typename Fn>
+void Redirect(HMODULE host, const char* name, Fn* real, Fn wrapper) {
+    std::vector<void**> slots = ImportSlots(host, name);
+    if (slots.empty() || *slots.front() == nullptr) return;
+    *real = reinterpret_cast<Fn>(*slots.front());
+    for (void** slot : slots) RedirectImportSlot(slot, reinterpret_cast<void*>(wrapper));
+}
+
+BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
+    g_feed.section = CreateSection();
+    if (g_feed.section == nullptr) return TRUE;
+    HMODULE host = GetModuleHandleW(nullptr);
+    Redirect(host, "CoCreateInstance", &realCoCreateInstance, &FedCoCreateInstance);
+    Redirect(host, "SendMessageW", &realSendMessageW, &FedSendMessageW);
+    return TRUE;
+}
+
+}  // namespace
+
+void InstallBrightnessFeed() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, &InstallOnce, nullptr, nullptr);
+}
+
+void AddFedSink(IWbemObjectSink* stub) {
+    LONG slot = InterlockedIncrement(&g_feed.sinkCount) - 1;
+    if (slot >= kMaxSinks) return;
+    stub->AddRef();
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&g_feed.sinks[slot]), stub);
+    Count(&BrightnessFeedSection::sinks);
+    InitOnceExecuteOnce(&g_feed.threadOnce, &StartFeedingThread, nullptr, nullptr);
+}
+
+void CountStatusReport() { Count(&BrightnessFeedSection::statusReports); }
+
+}  // namespace simnb
