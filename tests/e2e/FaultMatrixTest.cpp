@@ -6,6 +6,7 @@
 #include "SimGpuClient.h"
 #include "VendorLibraries.h"
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace e2e;
 using namespace std::chrono_literals;
@@ -351,5 +352,51 @@ TEST_F(FaultMatrix, CrashInsideTheGuardsRevertDoesNotLoop) {
     EXPECT_EQ(CallsSinceMark(),
               (std::vector<std::string>{"Q AP:6", "B23B70EE 1", "FDFC7D49 1 0", "B23B70EE 0", "FA579A0F 1"}));
     EXPECT_EQ(Ap6(notebook), kBase | 1);  // nothing written: the revert never finished
+    ExpectAp6Invariants(notebook.Journal(), kBase);
+}
+
+// A driver whose revert never returns, and a fault on another thread: the guard's
+// withdrawal hangs in the driver, and the guard ends the process at its deadline (5 s)
+// with the fault's status. Nothing was switched, so the clocks and AP:6 bit 0 still agree.
+TEST_F(FaultMatrix, GuardGivesUpARevertThatNeverReturns) {
+    LaunchApplied();
+    ASSERT_TRUE(gpu.NvHold("revert"));
+    Mark();
+    const auto faulted = std::chrono::steady_clock::now();
+    ASSERT_TRUE(tarvel.FaultOnNewThread());
+    EXPECT_EQ(tarvel.WaitForExit(10s), kAccessViolation);
+    const auto took = std::chrono::steady_clock::now() - faulted;
+    EXPECT_LT(took, 10s);
+    EXPECT_GE(took, 4500ms) << "the guard did not wait for the withdrawal";
+    EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"held B23B70EE 0"}));
+    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(Ap6(notebook), kBase | 1);
+    EXPECT_TRUE(gpu.NvRelease());
+}
+
+// A fault on another thread while the GUI thread's apply waits inside the driver: the
+// withdrawal waits for the apply to finish, then reverts; no call of one comes between
+// calls of the other, and AP:6 bit 0 ends as the clocks do.
+TEST_F(FaultMatrix, FaultDuringAnApplyWithdrawsAfterTheApply) {
+    LaunchApplied();
+    Command(kDisable);
+    ASSERT_EQ(Ap6(notebook), kBase);
+    ASSERT_TRUE(gpu.NvHold("NvPrivate_FDFC7D49"));
+    Mark();
+    ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
+    ASSERT_TRUE(WaitForCall("held FDFC7D49 1 0"));
+    ASSERT_TRUE(tarvel.FaultOnNewThread());
+    // The withdrawal is under way and waits: nothing reaches the driver or the firmware.
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(tarvel.IsRunning());
+    EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"Q AP:6", "B23B70EE 1", "held FDFC7D49 1 0"}));
+    ASSERT_TRUE(gpu.NvRelease());
+    EXPECT_EQ(tarvel.WaitForExit(10s), kAccessViolation);
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), Concat({{"Q AP:6", "B23B70EE 1", "held FDFC7D49 1 0", "FDFC7D49 1 0", "FA579A0F 0",
+                                         "S AP:6=" + std::to_string(kBase | 1), "Q AP:6"},
+                                        NvRevertCalls(kBase | 1)}));
+    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(Ap6(notebook), kBase);
     ExpectAp6Invariants(notebook.Journal(), kBase);
 }

@@ -1,5 +1,6 @@
 // The running Tarvel's reactions to the firmware, the power system and every way out,
 // watched through the simulated notebook's journal.
+#include "BrightnessFeedClient.h"
 #include "RunningTarvel.h"
 #include <gtest/gtest.h>
 
@@ -217,6 +218,26 @@ TEST_F(WaysOut, ExitButtonRevertsTwice) {
 TEST_F(WaysOut, TrayExitRevertsTwice) {
     Launch();
     DWORD status = ExitThroughTray();
+    EXPECT_EQ(CallsSinceMark(), Concat({NvRevertCalls(1), NvRevertCalls(0)}));
+    ExpectGoneCleanly(status);
+}
+
+// Brightness events come from another thread, one after the other as fast as they can,
+// while the tray's Exit runs: each reaches the live window, none a destroyed one, events
+// still come after the window was taken back, and the exit is clean. (Wine delivers no
+// brightness event; the bridge stand-in calls the real sink Tarvel subscribed, see
+// standins/brightness/BrightnessFeedView.h.)
+TEST_F(WaysOut, BrightnessEventsWhileExitingReachOnlyTheLiveWindow) {
+    Launch();
+    simnb::BrightnessFeedClient feed;
+    ASSERT_TRUE(feed.Open(tarvel.Id()));
+    ASSERT_EQ(feed.Counts()->sinks, 1) << "the brightness subscription did not reach the apartment";
+    ASSERT_TRUE(feed.Start(70));
+    ASSERT_TRUE(WaitUntil([&] { return feed.Counts()->sentToWindow >= 200; }, 20s));
+    DWORD status = ExitThroughTray();
+    simnb::BrightnessFeedCounts counts = *feed.Counts();
+    EXPECT_EQ(counts.sentToNoWindow, 0);
+    EXPECT_GT(counts.indications, counts.sentToWindow) << "no event came after the window was taken back";
     EXPECT_EQ(CallsSinceMark(), Concat({NvRevertCalls(1), NvRevertCalls(0)}));
     ExpectGoneCleanly(status);
 }

@@ -58,6 +58,14 @@ void ChildProcess::Kill(UINT exitCode) {
     }
 }
 
+bool ChildProcess::FaultOnNewThread() {
+    auto unmapped = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(0x10));
+    HANDLE thread = ::CreateRemoteThread(m_pi.hProcess, nullptr, 0, unmapped, nullptr, 0, nullptr);
+    if (thread == nullptr) return false;
+    ::CloseHandle(thread);
+    return true;
+}
+
 namespace {
 
 struct EnumState {

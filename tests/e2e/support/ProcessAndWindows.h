@@ -29,6 +29,9 @@ public:
     // Exit status, or STILL_ACTIVE when it did not end within timeout.
     DWORD WaitForExit(std::chrono::milliseconds timeout);
     void Kill(UINT exitCode = 9);
+    // Starts a thread in the process at an address no process maps: an access violation on
+    // a thread of the program that is none of its own (as a driver's or COM's would be).
+    bool FaultOnNewThread();
     DWORD Id() const { return m_pi.dwProcessId; }
     HANDLE Handle() const { return m_pi.hProcess; }
 

@@ -32,9 +32,12 @@ std::string Compact(const simnb::JournalEntry& entry) {
         return "fw " + text;
     }
     if (entry.source == "nv") {
-        std::string name = FirstWord(entry.text);
+        // A call held inside the driver shows as "held B23B70EE 0"; when it goes on, the
+        // call itself follows.
+        const bool held = entry.Action() == "hold";
+        std::string name = FirstWord(held ? AfterPrefix(entry.text, "hold ") : entry.text);
         if (name.compare(0, 10, "NvPrivate_") == 0) {
-            std::string line = name.substr(10);
+            std::string line = (held ? "held " : "") + name.substr(10);
             for (const char* f : {"value", "value1", "value2"})
                 if (auto v = entry.Field(f)) line += " " + *v;
             return line;
