@@ -21,8 +21,5 @@ trap '"$here/wine-stop.sh" "$prefix"' EXIT
 rm -rf "$prefix" "$prefix.state"
 
 echo "== test x86_64 (under Wine)"
-cd build/x86_64
-# A test that fails or hangs is run once more: a Wine program now and then stalls at start
-# or exit for reasons of its own, and one such stall should not hide the rest of the run.
-# A test that fails twice fails the run.
-ctest -j "$jobs" --output-on-failure --repeat until-pass:2 ${TARVEL_CTEST_ARGS:-}
+# A test that fails or hangs is run once more, and named at the end (see ctest-run.sh).
+"$here/ctest-run.sh" build/x86_64 -j "$jobs" ${TARVEL_CTEST_ARGS:-}
