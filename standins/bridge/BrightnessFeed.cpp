@@ -14,6 +14,7 @@ constexpr LONG kMaxSinks = 8;
 // led back, and the sinks stay subscribed until the process ends (as with the platform).
 struct Feed {
     BrightnessFeedSection* section = nullptr;
+    DWORD hostThread = 0;  // the thread that first used the bridge: the program's GUI thread
     IWbemObjectSink* sinks[kMaxSinks] = {};
     volatile LONG sinkCount = 0;
     INIT_ONCE threadOnce = INIT_ONCE_STATIC_INIT;
@@ -40,22 +41,38 @@ HRESULT WINAPI FedCoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD contex
     return hr;
 }
 
-// A send to a handle that is no window fails with ERROR_INVALID_WINDOW_HANDLE, also when
-// the window went while the message waited for its thread.
+// A send to a handle that is no window fails with ERROR_INVALID_WINDOW_HANDLE.
 LRESULT WINAPI FedSendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kBrightnessMessage) return realSendMessageW(window, message, wParam, lParam);
-    const bool wasWindow = IsWindow(window) != FALSE;
+    Count(&BrightnessFeedSection::sendsBegun);
     SetLastError(ERROR_SUCCESS);
     LRESULT result = realSendMessageW(window, message, wParam, lParam);
-    const bool reached = wasWindow && !(result == 0 && GetLastError() == ERROR_INVALID_WINDOW_HANDLE);
-    Count(reached ? &BrightnessFeedSection::sentToWindow : &BrightnessFeedSection::sentToNoWindow);
+    if (result == 0 && GetLastError() == ERROR_INVALID_WINDOW_HANDLE) Count(&BrightnessFeedSection::sendsToNoWindow);
     return result;
+}
+
+// Runs before a window procedure of the host thread gets a message, sent ones included.
+LRESULT CALLBACK SeeDelivery(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == kBrightnessMessage)
+        Count(&BrightnessFeedSection::sendsDelivered);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Only a program that is fed events pays for the hook on every message.
+void WatchDeliveries() {
+    HMODULE bridge = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&SeeDelivery), &bridge);
+    SetWindowsHookExW(WH_CALLWNDPROC, &SeeDelivery, bridge, g_feed.hostThread);
 }
 
 DWORD WINAPI FeedEvents(LPVOID start) {
     BrightnessFeedSection* section = g_feed.section;
+    bool watching = false;
     for (;;) {
         WaitForSingleObject(static_cast<HANDLE>(start), INFINITE);
+        if (!watching) WatchDeliveries();
+        watching = true;
         while (section->feeding != 0) {
             BrightnessEventObject event(static_cast<BYTE>(section->brightness));
             IWbemClassObject* batch[] = {&event};
@@ -112,6 +129,7 @@ void Redirect(HMODULE host, const char* name, Fn* real, Fn wrapper) {
 BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
     g_feed.section = CreateSection();
     if (g_feed.section == nullptr) return TRUE;
+    g_feed.hostThread = GetCurrentThreadId();
     HMODULE host = GetModuleHandleW(nullptr);
     Redirect(host, "CoCreateInstance", &realCoCreateInstance, &FedCoCreateInstance);
     Redirect(host, "SendMessageW", &realSendMessageW, &FedSendMessageW);

@@ -42,8 +42,9 @@ std::optional<BrightnessFeedCounts> BrightnessFeedClient::Counts() const {
     counts.sinks = m_section->sinks;
     counts.statusReports = m_section->statusReports;
     counts.indications = m_section->indications;
-    counts.sentToWindow = m_section->sentToWindow;
-    counts.sentToNoWindow = m_section->sentToNoWindow;
+    counts.sendsBegun = m_section->sendsBegun;
+    counts.sendsDelivered = m_section->sendsDelivered;
+    counts.sendsToNoWindow = m_section->sendsToNoWindow;
     return counts;
 }
 

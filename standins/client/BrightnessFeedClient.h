@@ -16,8 +16,9 @@ struct BrightnessFeedCounts {
     LONG sinks = 0;
     LONG statusReports = 0;
     LONG indications = 0;
-    LONG sentToWindow = 0;
-    LONG sentToNoWindow = 0;
+    LONG sendsBegun = 0;
+    LONG sendsDelivered = 0;
+    LONG sendsToNoWindow = 0;
 };
 
 class BrightnessFeedClient {

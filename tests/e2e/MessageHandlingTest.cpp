@@ -223,21 +223,24 @@ TEST_F(WaysOut, TrayExitRevertsTwice) {
 }
 
 // Brightness events come from another thread, one after the other as fast as they can,
-// while the tray's Exit runs: each reaches the live window, none a destroyed one, events
-// still come after the window was taken back, and the exit is clean. (Wine delivers no
-// brightness event; the bridge stand-in calls the real sink Tarvel subscribed, see
-// standins/brightness/BrightnessFeedView.h.)
+// while the tray's Exit runs: every message Tarvel begins to send reaches the window
+// procedure, none goes to a destroyed window, events still come after the window was taken
+// back, and the exit is clean. (Wine delivers no brightness event; the bridge stand-in
+// calls the real sink Tarvel subscribed, see standins/brightness/BrightnessFeedView.h.)
 TEST_F(WaysOut, BrightnessEventsWhileExitingReachOnlyTheLiveWindow) {
     Launch();
     simnb::BrightnessFeedClient feed;
     ASSERT_TRUE(feed.Open(tarvel.Id()));
     ASSERT_EQ(feed.Counts()->sinks, 1) << "the brightness subscription did not reach the apartment";
     ASSERT_TRUE(feed.Start(70));
-    ASSERT_TRUE(WaitUntil([&] { return feed.Counts()->sentToWindow >= 200; }, 20s));
+    ASSERT_TRUE(WaitUntil([&] { return feed.Counts()->sendsDelivered >= 200; }, 20s));
     DWORD status = ExitThroughTray();
     simnb::BrightnessFeedCounts counts = *feed.Counts();
-    EXPECT_EQ(counts.sentToNoWindow, 0);
-    EXPECT_GT(counts.indications, counts.sentToWindow) << "no event came after the window was taken back";
+    const std::string seen = "events " + std::to_string(counts.indications) + ", sends begun " +
+                             std::to_string(counts.sendsBegun) + ", delivered " + std::to_string(counts.sendsDelivered);
+    EXPECT_EQ(counts.sendsDelivered, counts.sendsBegun) << "a message went to a window that was gone; " << seen;
+    EXPECT_EQ(counts.sendsToNoWindow, 0) << seen;
+    EXPECT_GT(counts.indications, counts.sendsBegun) << "no event came after the window was taken back; " << seen;
     EXPECT_EQ(CallsSinceMark(), Concat({NvRevertCalls(1), NvRevertCalls(0)}));
     ExpectGoneCleanly(status);
 }
