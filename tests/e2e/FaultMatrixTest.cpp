@@ -387,7 +387,7 @@ TEST_F(FaultMatrix, FaultDuringAnApplyWithdrawsAfterTheApply) {
     ASSERT_TRUE(WaitForCall("held FDFC7D49 1 0"));
     ASSERT_TRUE(tarvel.FaultOnNewThread());
     // The withdrawal is under way and waits: nothing reaches the driver or the firmware.
-    std::this_thread::sleep_for(1500ms);
+    std::this_thread::sleep_for(1000ms);
     EXPECT_TRUE(tarvel.IsRunning());
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"Q AP:6", "B23B70EE 1", "held FDFC7D49 1 0"}));
     ASSERT_TRUE(gpu.NvRelease());
