@@ -12,6 +12,7 @@ export WINEPREFIX=$1
 state="$WINEPREFIX.state"
 
 "$here/wine-prefix.sh" "$WINEPREFIX" >&2
+tarvel_wine_arch
 if [ -z "${DISPLAY:-}" ]; then
     DISPLAY=$("$here/xvfb-start.sh" "$state")
 fi

@@ -11,13 +11,14 @@ if [ -d "$WINEPREFIX" ]; then
     "$WINESERVER" -w >/dev/null 2>&1 || true
 fi
 # A server that lost its prefix folder (removed and made again while it ran) no longer
-# answers -k for that path: end the Wine processes (server and programs, all run from Wine's
-# own folder) that still run for this prefix, found by their environment. Scripts that merely
-# carry WINEPREFIX, such as the one calling this, are not Wine processes and are left alone.
+# answers -k for that path: end the Wine processes (server and programs, run from Wine's
+# folder or a copy of it, and the 32-bit ones under qemu) that still run for this prefix,
+# found by their environment. Scripts that merely carry WINEPREFIX, such as the one calling
+# this, are not Wine processes and are left alone.
 abs=$(readlink -m "$WINEPREFIX")
 for env in /proc/[0-9]*/environ; do
     pid=${env#/proc/}; pid=${pid%/environ}
-    case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in /usr/lib/wine/*) ;; *) continue ;; esac
+    case "$(readlink "/proc/$pid/exe" 2>/dev/null)" in */usr/lib/wine/*|*/qemu-i386-static) ;; *) continue ;; esac
     prefix_of=$( { tr '\0' '\n' < "$env"; } 2>/dev/null | sed -n 's/^WINEPREFIX=//p') || continue
     [ -n "$prefix_of" ] || continue
     case "$prefix_of" in
