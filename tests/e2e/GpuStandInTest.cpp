@@ -8,6 +8,7 @@
 #include "ProcessAndWindows.h"
 #include "SimGpuClient.h"
 #include "SimNotebookClient.h"
+#include "VendorLibraries.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ protected:
     int32_t FDFC(uint32_t a, uint32_t b) { return As<GpuTwoValuesFn>(query(0xFDFC7D49))(kGpu, a, b); }
     int32_t FA57(uint32_t v) { return As<GpuValueFn>(query(0xFA579A0F))(kGpu, v); }
 
-    Library nvapi{L"nvapi64.dll"};
+    Library nvapi{e2e::kNvapiStandIn};
     QueryFn query = nullptr;
 };
 

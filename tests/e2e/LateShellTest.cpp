@@ -10,7 +10,8 @@
 #include "StandInShell.h"
 #include <gtest/gtest.h>
 #include <shellapi.h>
-#include <thread>
+
+#include "common/SimSync.h"
 
 using namespace e2e;
 using namespace std::chrono_literals;
@@ -79,6 +80,7 @@ TEST_F(LateShell, IconRefusedAtStartIsAddedWhenTheShellAnnouncesItself) {
     ASSERT_TRUE(notebook.SetVar("System:0", 2));
     ScopedDesktop desktop(L"TarvelLateShell" + std::to_wstring(::GetCurrentProcessId()));
     ASSERT_TRUE(desktop.Valid());
-    std::thread scene([&] { StartBeforeTheShell(desktop); });
-    scene.join();
+    simnb::Thread scene;
+    ASSERT_TRUE(scene.Start([&] { StartBeforeTheShell(desktop); }));
+    scene.Join();
 }

@@ -66,17 +66,29 @@ long HandlesOf(DWORD pid) {
 
 // Windows of the process, top-level and child, visible or not (menus are windows too
 // while they are open; a closed menu leaves none).
+struct WindowCount {
+    DWORD pid;
+    long n;
+};
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM p) {
+    ++reinterpret_cast<WindowCount*>(p)->n;
+    return TRUE;
+}
+
+BOOL CALLBACK CountWindowAndChildren(HWND w, LPARAM p) {
+    auto* c = reinterpret_cast<WindowCount*>(p);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    if (owner != c->pid) return TRUE;
+    ++c->n;
+    ::EnumChildWindows(w, &CountChildWindow, p);
+    return TRUE;
+}
+
 long WindowsOf(DWORD pid) {
-    struct Count { DWORD pid; long n; } c = {pid, 0};
-    ::EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Count*>(p);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        if (owner != c->pid) return TRUE;
-        ++c->n;
-        ::EnumChildWindows(w, [](HWND, LPARAM q) -> BOOL { ++reinterpret_cast<Count*>(q)->n; return TRUE; }, p);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&c));
+    WindowCount c = {pid, 0};
+    ::EnumWindows(&CountWindowAndChildren, reinterpret_cast<LPARAM>(&c));
     return c.n;
 }
 

@@ -6,8 +6,10 @@
 #include "WmiTestWindow.h"
 #include <gtest/gtest.h>
 #include <atomic>
-#include <thread>
+#include <memory>
 #include <vector>
+
+#include "common/SimSync.h"
 
 namespace {
 
@@ -53,16 +55,19 @@ TEST_F(BrightnessSinkTest, ReleaseDeletesExactlyWhenTheLastReferenceGoes) {
 template <class Body>
 void OnThreadsAtOnce(int threads, Body body) {
     std::atomic<bool> go(false);
-    std::vector<std::thread> running;
-    for (int t = 0; t < threads; ++t)
-        running.emplace_back([&go, &body] {
+    std::vector<std::unique_ptr<simnb::Thread>> running;
+    int started = 0;
+    for (int t = 0; t < threads; ++t) {
+        running.push_back(std::make_unique<simnb::Thread>());
+        started += running.back()->Start([&go, &body] {
             while (!go.load())
-                std::this_thread::yield();
+                ::SwitchToThread();
             body();
         });
+    }
     go = true;
-    for (std::thread& t : running)
-        t.join();
+    running.clear();  // joins them
+    EXPECT_EQ(threads, started);
 }
 
 TEST_F(BrightnessSinkTest, CountStaysExactUnderConcurrentAddRefAndRelease) {

@@ -8,8 +8,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wbemidl.h>
-#include <thread>
 #include <vector>
+
+#include "common/SimSync.h"
 
 namespace {
 
@@ -83,12 +84,14 @@ struct ThreadOutcome {
 
 ThreadOutcome SubscribeOnFreshThread() {
     ThreadOutcome outcome;
-    std::thread([&outcome] {
+    simnb::Thread thread;
+    thread.Start([&outcome] {
         outcome.result = SubscribeBrightnessEvents();
         outcome.apartmentAfterwards = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (SUCCEEDED(outcome.apartmentAfterwards))
             ::CoUninitialize();
-    }).join();
+    });
+    thread.Join();
     return outcome;
 }
 

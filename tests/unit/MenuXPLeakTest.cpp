@@ -113,7 +113,8 @@ namespace {
 template <class THandle>
 class Ballast {
 public:
-    Ballast(THandle (*pfnCreate)(), BOOL (*pfnDestroy)(THandle), size_t nRoom)
+    // pfnDestroy is a system function (DeleteObject, DestroyMenu): __stdcall on 32-bit.
+    Ballast(THandle (*pfnCreate)(), BOOL(WINAPI* pfnDestroy)(THandle), size_t nRoom)
         : m_pfnDestroy(pfnDestroy) {
         for (;;) {
             THandle h = pfnCreate();
@@ -134,7 +135,7 @@ public:
     size_t Capacity() const { return m_nMeasuredCapacity; }
 
 private:
-    BOOL (*m_pfnDestroy)(THandle);
+    BOOL(WINAPI* m_pfnDestroy)(THandle);
     std::vector<THandle> m_handles;
     size_t m_nMeasuredCapacity = 0;
 };

@@ -1,13 +1,13 @@
 // A message-only window on a thread of its own that records every WM_BRIGHTNESS_CHANGED
 // it processes, and a binding that makes it the main dialog's window for the sink.
 #pragma once
+#include "AfxLock.h"
 #include "AppMessages.h"
 #include "BrightnessWindow.h"
 #include <windows.h>
-#include <future>
-#include <mutex>
-#include <thread>
 #include <vector>
+
+#include "common/SimSync.h"
 
 struct WmiReceivedMessage {
     WPARAM wParam;
@@ -18,14 +18,13 @@ struct WmiReceivedMessage {
 class WmiTestWindow {
 public:
     WmiTestWindow() {
-        std::promise<HWND> created;
-        std::future<HWND> window = created.get_future();
-        m_thread = std::thread([this, &created] { Run(created); });
-        m_hWnd = window.get();
+        simnb::UniqueHandle created(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (m_thread.Start([this, &created] { Run(created.Get()); }))
+            ::WaitForSingleObject(created.Get(), INFINITE);
     }
     ~WmiTestWindow() {
         ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
-        m_thread.join();
+        m_thread.Join();
     }
     WmiTestWindow(const WmiTestWindow&) = delete;
     WmiTestWindow& operator=(const WmiTestWindow&) = delete;
@@ -33,7 +32,7 @@ public:
     HWND Handle() const { return m_hWnd; }
     DWORD ThreadId() const { return m_threadId; }
     std::vector<WmiReceivedMessage> Received() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        CSlimLockGuard lock(m_lock);
         return m_received;
     }
 
@@ -44,7 +43,7 @@ private:
             // Slow on purpose: a sender that did not wait for the window would return long
             // before the message is recorded.
             ::Sleep(100);
-            std::lock_guard<std::mutex> lock(self->m_mutex);
+            CSlimLockGuard lock(self->m_lock);
             self->m_received.push_back({wParam, lParam, ::GetCurrentThreadId()});
             return 0;
         }
@@ -53,7 +52,7 @@ private:
         return ::DefWindowProcW(hWnd, message, wParam, lParam);
     }
 
-    void Run(std::promise<HWND>& created) {
+    void Run(HANDLE created) {
         m_threadId = ::GetCurrentThreadId();
         WNDCLASSW wc = {};
         wc.lpfnWndProc = WindowProc;
@@ -63,7 +62,8 @@ private:
         HWND hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, wc.hInstance, nullptr);
         ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        created.set_value(hWnd);
+        m_hWnd = hWnd;
+        ::SetEvent(created);
         MSG msg;
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
             ::DispatchMessageW(&msg);
@@ -71,8 +71,8 @@ private:
 
     HWND m_hWnd = nullptr;
     DWORD m_threadId = 0;
-    std::thread m_thread;
-    mutable std::mutex m_mutex;
+    simnb::Thread m_thread;
+    mutable CSlimLock m_lock;
     std::vector<WmiReceivedMessage> m_received;
 };
 

@@ -4,4 +4,4 @@ tarvel_add_unit_test(BrightnessTest
         ${CMAKE_CURRENT_LIST_DIR}/BrightnessSinkTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BrightnessSubscribeTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BrightnessWineTest.cpp
-    LIBS tarvel_core)
+    LIBS tarvel_core simnotebook_common)

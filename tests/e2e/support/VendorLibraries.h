@@ -16,8 +16,9 @@ constexpr wchar_t kNvapiName[] = L"nvapi.dll";
 constexpr wchar_t kAdlName[] = L"atiadlxx.dll";
 constexpr wchar_t kAdlFallbackName[] = L"atiadlxy.dll";
 
-// Stand-in files as they are built into the bin folder.
-constexpr wchar_t kNvapiStandIn[] = L"nvapi64.dll";
+// Stand-in files as they are built into the bin folder (the NVIDIA one under the name of
+// its flavour).
+constexpr const wchar_t* kNvapiStandIn = kNvapiName;
 constexpr wchar_t kNvapiWithoutQueryStandIn[] = L"nvapi_noquery.dll";
 constexpr wchar_t kAdlStandIn[] = L"atiadlxx.dll";
 // The ADL stand-in that lacks one of its ten exports.
