@@ -1,9 +1,11 @@
 # Cross-compiles the 32-bit flavour, the target the product is designed for. Its programs
-# cannot run on these machines (the kernel has no 32-bit support), so no emulator is set
-# and no test is registered for this flavour.
+# run here as on 64-bit Windows, under WoW64: 32-bit Wine (under qemu-user, this kernel
+# having no 32-bit support) beside the system's 64-bit Wine, in one 64-bit prefix. CTest
+# uses scripts/wine-exec.sh as the emulator, which picks that Wine for a 32-bit program.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(TARVEL_MINGW_TRIPLE i686-w64-mingw32)
+set(TARVEL_WINE_ARCH i686)
 # The win32 thread model: its C++ runtime needs no thread library, where the posix model's
 # links winpthreads into every program (about 30 KB of Tarvel.exe). Its standard library
 # has no std::thread or std::mutex; the programs of this flavour use Win32 locks and threads.
@@ -14,3 +16,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TARVEL_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)
