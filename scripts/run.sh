@@ -4,34 +4,50 @@
 # resume from suspend, and the exit. With DISPLAY set you can use Tarvel yourself before
 # the exit (press Enter to end); without, it runs under a private Xvfb and saves a
 # screenshot of the open tray menu. Nothing is left running afterwards.
+#   run.sh [x86_64|i686]    the flavour of Tarvel to run (x86_64 by default)
+# The i686 Tarvel runs as on 64-bit Windows, under WoW64 (32-bit Wine under qemu-user,
+# fetched once by wine32-setup.sh), against the same 64-bit simulated notebook.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 cd "$top"
 
-"$here/setup.sh"
-echo "== building Tarvel and the simulated notebook"
-cmake --preset x86_64 >/dev/null
-cmake --build --preset x86_64 -j "$(nproc)" --target Tarvel ORVWmiAcpi simnotebook notebookctl sessionctl gpu_standins >/dev/null
+flavour=${1:-x86_64}
+case "$flavour" in
+    x86_64) nvapi=nvapi64.dll; system_folder=system32 ;;
+    i686) nvapi=nvapi.dll; system_folder=syswow64 ;;  # the 32-bit system folder of 64-bit Windows
+    *) echo "usage: scripts/run.sh [x86_64|i686]" >&2; exit 2 ;;
+esac
 
+"$here/setup.sh"
+echo "== building Tarvel ($flavour) and the simulated notebook"
+# The simulated notebook and its tools are the 64-bit ones for both flavours.
+cmake --preset x86_64 >/dev/null
+cmake --build --preset x86_64 -j "$(nproc)" --target simnotebook notebookctl sessionctl >/dev/null
+cmake --preset "$flavour" >/dev/null
+cmake --build --preset "$flavour" -j "$(nproc)" --target Tarvel ORVWmiAcpi gpu_standins >/dev/null
+
+export TARVEL_WINE_ARCH=$flavour
 . "$here/wine-env.sh"
-bin="$top/build/x86_64/bin"
-out="$top/build/x86_64/run"
+bin="$top/build/$flavour/bin"
+tools="$top/build/x86_64/bin"
+out="$top/build/$flavour/run"
 mkdir -p "$out"
-export WINEPREFIX="$top/build/x86_64/wineprefix-run"
+export WINEPREFIX="$top/build/$flavour/wineprefix-run"
 interactive=0
 if [ -n "${DISPLAY:-}" ] && [ -z "${TARVEL_HEADLESS:-}" ]; then interactive=1; else unset DISPLAY; fi
 DISPLAY=$("$here/wine-session.sh" "$WINEPREFIX")
 export DISPLAY
+tarvel_wine_arch
 
 w() { "$WINELOADER" "$@" 2>/dev/null | tr -d '\r'; }
-ctl() { w "$bin/notebookctl.exe" "$@"; }
-session() { w "$bin/sessionctl.exe" "$@"; }
+ctl() { w "$tools/notebookctl.exe" "$@"; }
+session() { w "$tools/sessionctl.exe" "$@"; }
 tarvel_pid=
 cleanup() {
     if [ -n "$tarvel_pid" ] && kill -0 "$tarvel_pid" 2>/dev/null; then session command 303 >/dev/null || true; sleep 2; fi
     ctl quit >/dev/null 2>&1 || true
-    rm -f "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"
+    rm -f "$WINEPREFIX/drive_c/windows/$system_folder/$nvapi"
     "$here/wine-stop.sh" "$WINEPREFIX"
 }
 trap cleanup EXIT
@@ -46,15 +62,15 @@ journal_has() { ctl journal | grep -q -- "$1"; }
 
 echo "== the simulated notebook: NVIDIA GPU, firmware overclock option on, AP:6 = 0x100"
 # The service runs on by itself: its output must not hold a pipe of ours open.
-"$WINELOADER" "$bin/notebookctl.exe" start </dev/null >/dev/null 2>&1
+"$WINELOADER" "$tools/notebookctl.exe" start </dev/null >/dev/null 2>&1
 ctl set System:0 2 >/dev/null
 ctl set AP:6 256 >/dev/null
-cp "$bin/nvapi64.dll" "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"
+cp "$bin/$nvapi" "$WINEPREFIX/drive_c/windows/$system_folder/$nvapi"
 
-echo "== starting Tarvel"
+echo "== starting Tarvel ($flavour)"
 "$WINELOADER" "$bin/Tarvel.exe" >"$out/tarvel.log" 2>&1 &
 tarvel_pid=$!
-if wait_for 40 bash -c "[ \"\$(\"$WINELOADER\" \"$bin/notebookctl.exe\" get AP:6 2>/dev/null | tr -d '\r')\" = 257 ]"; then
+if wait_for 60 bash -c "[ \"\$(\"$WINELOADER\" \"$tools/notebookctl.exe\" get AP:6 2>/dev/null | tr -d '\r')\" = 257 ]"; then
     echo "   overclock applied at start-up: GPU clocks $(gpu), AP:6 = $(ap6) (bit 0 set, firmware bits kept)"
 else
     echo "   Tarvel did not apply the overclock; journal:"; ctl journal | tail -20; exit 1
@@ -88,7 +104,7 @@ echo "   the default clocks are restored until the firmware offers the option ag
 
 if [ $interactive = 1 ]; then
     echo "== Tarvel runs on display $DISPLAY: right-click its icon at the bottom right of the Wine desktop."
-    echo "   Drive the notebook with: scripts/wine-exec.sh $bin/notebookctl.exe ... (WINEPREFIX=$WINEPREFIX)"
+    echo "   Drive the notebook with: scripts/wine-exec.sh $tools/notebookctl.exe ... (WINEPREFIX=$WINEPREFIX)"
     read -r -p "   Press Enter to exit Tarvel. " _
 fi
 

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both flavours of Tarvel and runs every test (under
-# Wine, in a fresh prefix of the build folder). Leaves no Wine or Xvfb process behind.
+# Installs what is missing, builds both flavours of Tarvel and runs their tests under Wine:
+# x86_64 under 64-bit Wine, i686 as on 64-bit Windows under WoW64 (32-bit Wine under
+# qemu-user, prepared once in a cache folder by wine32-setup.sh), each in a fresh prefix of
+# its build folder. Leaves no Wine, qemu or Xvfb process behind, and ends with the time each
+# step took.
+#   TARVEL_JOBS          parallel jobs (default: the number of processors)
+#   TARVEL_CTEST_ARGS    more arguments for both flavours' ctest runs (e.g. -R Tray)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
@@ -9,17 +14,52 @@ cd "$top"
 "$here/setup.sh"
 
 jobs=${TARVEL_JOBS:-$(nproc)}
-for preset in i686 x86_64; do
-    echo "== build $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-done
+timings=()
+# step NAME COMMAND...: runs one step and notes how long it took.
+step() {
+    local name=$1 start=$SECONDS status=0
+    shift
+    echo "== $name"
+    "$@" || status=$?
+    local took=$((SECONDS - start))
+    timings+=("$(printf '  %-30s %3d min %02d s%s' "$name" $((took / 60)) $((took % 60)) \
+        "$([ $status = 0 ] || echo '  (failed)')")")
+    return $status
+}
+report() {
+    echo "== times"
+    printf '%s\n' "${timings[@]}"
+}
 
-prefix="$top/build/x86_64/wineprefix"
-trap '"$here/wine-stop.sh" "$prefix"' EXIT
-"$here/wine-stop.sh" "$prefix"
-rm -rf "$prefix" "$prefix.state"
+# Each of these is a step of its own: the shell's -e does not hold inside one.
+prepare_wine32() { "$here/wine32-setup.sh" >/dev/null; }
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"; }
 
-echo "== test x86_64 (under Wine)"
-# A test that fails or hangs is run once more, and named at the end (see ctest-run.sh).
-"$here/ctest-run.sh" build/x86_64 -j "$jobs" ${TARVEL_CTEST_ARGS:-}
+# run_suite FLAVOUR [CTEST ARGS...]: the flavour's tests in a fresh Wine prefix.
+run_suite() {
+    local flavour=$1
+    shift
+    local prefix="$top/build/$flavour/wineprefix"
+    "$here/wine-stop.sh" "$prefix" && rm -rf "$prefix" "$prefix.state" || return
+    # A test that fails or hangs is run once more, and named at the end (see ctest-run.sh).
+    "$here/ctest-run.sh" "build/$flavour" -j "$jobs" ${TARVEL_CTEST_ARGS:-} "$@"
+}
+
+stop_all() {
+    "$here/wine-stop.sh" "$top/build/x86_64/wineprefix"
+    "$here/wine-stop.sh" "$top/build/i686/wineprefix"
+}
+trap 'stop_all; report' EXIT
+
+step "32-bit Wine set-up" prepare_wine32
+# x86_64 first: the i686 tests use its simulated notebook service (TARVEL_SERVICE_BIN).
+step "build x86_64" build x86_64
+step "build i686" build i686
+
+failed=()
+step "test x86_64 (64-bit Wine)" run_suite x86_64 || failed+=(x86_64)
+step "test i686 (WoW64, qemu-user)" run_suite i686 || failed+=(i686)
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "test: tests failed in: ${failed[*]}" >&2
+    exit 1
+fi

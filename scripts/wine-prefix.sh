@@ -9,9 +9,8 @@ mkdir -p "$WINEPREFIX.state"
 exec 9>"$WINEPREFIX.state/lock"
 flock 9
 tarvel_wine_arch
-if [ "$TARVEL_WINE_ARCH" = i686 ]; then
-    # 32-bit Wine, fetched and unpacked on first use (and checked on every session's start,
-    # in case the cache folder was cleared).
+if [ "$TARVEL_WINE_ARCH" = i686 ] && [ ! -x "$WINELOADER" ]; then
+    # 32-bit Wine, fetched and unpacked on first use (or again after the cache was cleared).
     "$here/wine32-setup.sh" >/dev/null 9>&-
 fi
 [ -f "$WINEPREFIX.state/configured" ] && exit 0

@@ -17,6 +17,18 @@ const int32_t kBase = 0x100;  // a firmware bit Tarvel must never touch
 const UINT kEnable = 300, kDisable = 301;
 const DWORD kAccessViolation = 0xC0000005;
 
+// The stand-in's crash is a real access violation. The 32-bit flavour runs here under
+// qemu-user, which hands Wine every hardware fault without its trap number, so Wine reports
+// it as an illegal instruction (0xC000001D); the guard still runs and keeps that code.
+::testing::AssertionResult EndedWithAccessViolation(DWORD status) {
+    bool matches = status == kAccessViolation;
+#if !defined(_WIN64)
+    matches = matches || status == static_cast<DWORD>(STATUS_ILLEGAL_INSTRUCTION);
+#endif
+    if (matches) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit status 0x" << std::hex << status;
+}
+
 int64_t Ap6(const simnb::SimNotebookClient& notebook) { return notebook.GetVar("AP:6").value_or(-999); }
 
 bool IsAp6Query(const simnb::JournalEntry& e) {
@@ -331,7 +343,7 @@ TEST_F(FaultMatrix, CrashInsideTarvelIsRevertedByTheGuard) {
     ASSERT_TRUE(notebook.Command({"nv", "fault", "status", "NvPrivate_FDFC7D49", "crash", "--at", "2"}).ok);
     Mark();
     ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
-    EXPECT_EQ(tarvel.WaitForExit(30s), kAccessViolation);
+    EXPECT_TRUE(EndedWithAccessViolation(tarvel.WaitForExit(30s)));
     WaitUntilQuiet();
     EXPECT_EQ(CallsSinceMark(), Concat({{"Q AP:6", "B23B70EE 1", "FDFC7D49 1 0"}, NvRevertCalls(kBase | 1)}));
     EXPECT_EQ(Ap6(notebook) & 1, 0);
@@ -347,7 +359,7 @@ TEST_F(FaultMatrix, CrashInsideTheGuardsRevertDoesNotLoop) {
     ASSERT_TRUE(notebook.Command({"nv", "fault", "status", "NvPrivate_FA579A0F", "crash", "--at", "2"}).ok);
     Mark();
     ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
-    EXPECT_EQ(tarvel.WaitForExit(30s), kAccessViolation);
+    EXPECT_TRUE(EndedWithAccessViolation(tarvel.WaitForExit(30s)));
     WaitUntilQuiet();
     EXPECT_EQ(CallsSinceMark(),
               (std::vector<std::string>{"Q AP:6", "B23B70EE 1", "FDFC7D49 1 0", "B23B70EE 0", "FA579A0F 1"}));

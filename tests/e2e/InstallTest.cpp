@@ -7,7 +7,9 @@
 //
 // Nothing here names the flavour: the installer is the one the build made beside these
 // tests, and its places follow the build's bitness (Program Files of its own bitness,
-// HKLM through its own registry view).
+// HKLM through its own registry view). The i686 tests run under WoW64 as the i686
+// installer does, so they see the same folders and registry view (Program Files (x86), the
+// 32-bit view of HKLM\Software).
 #include "RunningTarvel.h"
 #include "SimGpuClient.h"
 #include "VendorLibraries.h"

@@ -437,3 +437,82 @@ TEST_F(VendorStartup, PlantedLibrariesOutsideTheSystemFolderAreNeverLoaded) {
     planted.clear();
     ::RemoveDirectoryW(work.c_str());
 }
+
+#if !defined(_WIN64)
+namespace {
+
+// Holds a file in the 64-bit system folder, which a 32-bit process reaches only with the file
+// system redirection turned off, and removes it again.
+class NativeSystemFile {
+public:
+    NativeSystemFile(const std::wstring& source, const std::wstring& name) {
+        wchar_t windows[MAX_PATH];
+        UINT n = ::GetWindowsDirectoryW(windows, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return;
+        m_path = std::wstring(windows, n) + L"\\system32\\" + name;
+        RedirectionOff off;
+        m_placed = off.Ok() && ::CopyFileW(source.c_str(), m_path.c_str(), FALSE) != FALSE;
+    }
+    ~NativeSystemFile() {
+        RedirectionOff off;
+        if (m_placed && off.Ok()) ::DeleteFileW(m_path.c_str());
+    }
+    NativeSystemFile(const NativeSystemFile&) = delete;
+    NativeSystemFile& operator=(const NativeSystemFile&) = delete;
+
+    bool Placed() const { return m_placed; }
+
+private:
+    class RedirectionOff {
+    public:
+        RedirectionOff() : m_ok(::Wow64DisableWow64FsRedirection(&m_old) != FALSE) {}
+        ~RedirectionOff() {
+            if (m_ok) ::Wow64RevertWow64FsRedirection(m_old);
+        }
+        RedirectionOff(const RedirectionOff&) = delete;
+        RedirectionOff& operator=(const RedirectionOff&) = delete;
+        bool Ok() const { return m_ok; }
+
+    private:
+        void* m_old = nullptr;
+        bool m_ok;
+    };
+
+    std::wstring m_path;
+    bool m_placed = false;
+};
+
+bool IsWow64(HANDLE process) {
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(process, &wow64) && wow64;
+}
+
+}  // namespace
+
+// The 32-bit Tarvel on 64-bit Windows: a WoW64 process whose system folder is the 32-bit
+// one (syswow64). Its NVIDIA library is taken from there, although a copy sits beside the
+// exe and the 64-bit system folder holds a library of the same name (a 64-bit one, which a
+// 32-bit process cannot load: were the redirection missed, the start would fail).
+TEST_F(VendorStartup, UnderWow64TheLibraryComesFromThe32BitSystemFolder) {
+    ASSERT_EQ(sizeof(void*), 4u);
+    ASSERT_TRUE(IsWow64(::GetCurrentProcess())) << "this test needs 64-bit Windows";
+    wchar_t wow64Folder[MAX_PATH];
+    UINT n = ::GetSystemWow64DirectoryW(wow64Folder, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    PlacedCopy inWow64Folder(kNvapiStandIn, std::wstring(wow64Folder, n) + L"\\" + kNvapiName);
+    ASSERT_TRUE(inWow64Folder.Placed());
+    NativeSystemFile native(BinDir() + L"nvapi64.dll", kNvapiName);
+    ASSERT_TRUE(native.Placed()) << "the 64-bit library could not be put into the 64-bit system folder";
+    ASSERT_TRUE(::GetFileAttributesW((BinDir() + kNvapiName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        << "no copy beside Tarvel.exe";
+
+    StartAndSettle();
+    EXPECT_TRUE(IsWow64(tarvel.Handle()));
+    auto loads = EntriesOf(simnb::GpuEntries(notebook.Journal()), "load");
+    ASSERT_EQ(loads.size(), 1u);
+    // WoW64 names the 32-bit system folder as the program sees it: system32.
+    EXPECT_EQ(Lower(loads[0].Field("path").value_or("")), LowerPath(SystemFolder() + L"\\" + kNvapiName));
+    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(ExitThroughTray(), 0u);
+}
+#endif

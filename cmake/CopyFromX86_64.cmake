@@ -1,5 +1,5 @@
-# Copies the 64-bit simnotebook.exe into the 32-bit build (standins/CMakeLists.txt).
-#   cmake -DFROM=<x86_64 bin>/simnotebook.exe -DTO=<bin>/simnotebook.exe -P CopyService.cmake
+# Copies a program or library of the x86_64 build into the i686 build (standins/CMakeLists.txt).
+#   cmake -DFROM=<x86_64 bin>/<file> -DTO=<bin>/<file> -P CopyFromX86_64.cmake
 if(NOT EXISTS "${FROM}")
     message(FATAL_ERROR "${FROM} is missing: build the x86_64 flavour first (cmake --build --preset x86_64)")
 endif()
