@@ -8,6 +8,9 @@ packages=(
     googletest nsis
     wine64 xvfb xdotool imagemagick x11-utils
     clang
+    # 32-bit Wine for the i686 flavour is unpacked into a cache folder (wine32-setup.sh): it
+    # takes zlib1.dll from here and strips what it unpacks.
+    libz-mingw-w64 binutils
 )
 missing=()
 for p in "${packages[@]}"; do
