@@ -41,6 +41,9 @@ run_suite() {
     shift
     local prefix="$top/build/$flavour/wineprefix"
     "$here/wine-stop.sh" "$prefix" && rm -rf "$prefix" "$prefix.state" || return
+    # The prefix is made here rather than by the first test program CTest lists, whose
+    # listing has a time limit that a WoW64 prefix's creation on a busy machine can exceed.
+    TARVEL_WINE_ARCH=$flavour "$here/wine-session.sh" "$prefix" >/dev/null || return
     # A test that fails or hangs is run once more, and named at the end (see ctest-run.sh).
     "$here/ctest-run.sh" "build/$flavour" -j "$jobs" ${TARVEL_CTEST_ARGS:-} "$@"
 }
