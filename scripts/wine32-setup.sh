@@ -70,7 +70,7 @@ apt-get -qq update >&2
 wanted=()
 for p in "${wine_pkgs[@]}"; do wanted+=("$p:i386=$wine_version"); done
 for p in "${lib_pkgs[@]}"; do wanted+=("$p:i386"); done
-# The newest emulator on offer: backports' qemu-user has static binaries (the release's
+# The emulator from backports, whose qemu-user has static binaries (the release's
 # qemu-user-static is the old one).
 . /etc/os-release
 qemu_pkg=qemu-user
@@ -108,7 +108,7 @@ find "$root" -type f \( -name '*.so' -o -name '*.so.*' -o -name '*.dll' -o -name
 
 # The loader must find the unpacked libraries, never the host's own 32-bit ones.
 echo 'include /etc/ld.so.conf.d/*.conf' > "$root/etc/ld.so.conf"
-ldconfig -r "$root"
+"$(command -v ldconfig || echo /sbin/ldconfig)" -r "$root"
 
 # Wine's 32-bit builtins need zlib1.dll, which Debian's Wine takes from the system.
 windows_dir="$root/usr/lib/i386-linux-gnu/wine/i386-windows"
