@@ -67,6 +67,10 @@ Acquire::Languages "none";
 CONF
 export APT_CONFIG="$apt/apt.conf"
 apt-get -qq update >&2
+if ! apt-cache show "wine32:i386=$wine_version" >/dev/null 2>&1; then
+    echo "wine32-setup: wine32:i386 $wine_version not found in the package lists (no network, or another release?)" >&2
+    exit 1
+fi
 wanted=()
 for p in "${wine_pkgs[@]}"; do wanted+=("$p:i386=$wine_version"); done
 for p in "${lib_pkgs[@]}"; do wanted+=("$p:i386"); done
