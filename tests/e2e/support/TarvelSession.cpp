@@ -48,7 +48,12 @@ void TarvelSession::TearDown() {
     RemoveVendorLibraries();
 }
 
-bool TarvelSession::StartTarvel(ChildProcess& process) { return process.Start(BinDir() + L"Tarvel.exe"); }
+::testing::AssertionResult TarvelSession::StartTarvel(ChildProcess& process) {
+    if (process.Start(BinDir() + L"Tarvel.exe"))
+        return ::testing::AssertionSuccess();
+    const DWORD error = ::GetLastError();
+    return ::testing::AssertionFailure() << "CreateProcess of Tarvel.exe failed with error " << error;
+}
 
 HWND TarvelSession::WaitForMainDialog(const ChildProcess& process, std::chrono::milliseconds timeout) {
     HWND found = nullptr;

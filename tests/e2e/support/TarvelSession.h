@@ -28,8 +28,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts Tarvel.exe; false when it could not be started.
-    bool StartTarvel(ChildProcess& process);
+    // Starts Tarvel.exe; a failure names the system's error, so that a start that fails once
+    // in a long run can be told apart from one that cannot work.
+    ::testing::AssertionResult StartTarvel(ChildProcess& process);
     // Waits for the main dialog window of a started Tarvel.
     HWND WaitForMainDialog(const ChildProcess& process, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
