@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
 """Checks the names by which Tarvel binds to the bridge ORVWmiAcpi.dll against the flavour's .def.
 
-  imports  FLAVOUR DEF OBJDUMP TARVEL_EXE BRIDGE_DLL [--skip-missing]
+  imports  FLAVOUR DEF OBJDUMP TARVEL_EXE BRIDGE_DLL
       Tarvel.exe imports from ORVWmiAcpi.dll, by name, exactly the names the maker's library
       exports in that flavour, and nothing else; the .def lists them, and the stand-in DLL
-      exports exactly those, in the byte order the loader's binary search needs. With
-      --skip-missing, a flavour that is not built is skipped (exit 77).
+      exports exactly those, in the byte order the loader's binary search needs.
   msvc     CLANG HEADER_DIR PROBE_DIR DEF_I686 DEF_X86_64
       Microsoft's names of the declarations in ORVWmiAcpi.h, as clang gives them for the two
       MSVC targets, are the names the .def files export.
@@ -16,7 +15,6 @@ import subprocess
 import sys
 import tempfile
 
-SKIP = 77
 BRIDGE = "ORVWmiAcpi.dll"
 
 # What Microsoft's compiler names the bridge's declarations: the names a real notebook's
@@ -93,7 +91,7 @@ def export_names(dump):
     return [re.match(r"\t\[\s*\d+\] (.*)", line).group(1) for line in m.group(1).splitlines()]
 
 
-def check_imports(flavour, def_path, tool, exe, dll, skip_missing):
+def check_imports(flavour, def_path, tool, exe, dll):
     wanted = sorted(MAKER_EXPORTS[flavour])
     faults = []
     listed = sorted(def_exports(def_path))
@@ -120,7 +118,7 @@ def check_imports(flavour, def_path, tool, exe, dll, skip_missing):
         print("wanted exactly:\n  " + "\n  ".join(wanted))
         return 1
     if missing:
-        return SKIP if skip_missing else 1
+        return 1
     print(f"{exe}: imports from {BRIDGE} exactly " + ", ".join(wanted))
     print(f"{dll}: exports the same, in byte order")
     return 0
@@ -156,8 +154,8 @@ def check_msvc(clang, header_dir, probe_dir, def_i686, def_x86_64):
 
 
 def main(argv):
-    if len(argv) >= 6 and argv[0] == "imports" and argv[1] in MAKER_EXPORTS:
-        return check_imports(*argv[1:6], skip_missing="--skip-missing" in argv[6:])
+    if len(argv) == 6 and argv[0] == "imports" and argv[1] in MAKER_EXPORTS:
+        return check_imports(*argv[1:6])
     if len(argv) == 6 and argv[0] == "msvc":
         return check_msvc(*argv[1:6])
     sys.exit(__doc__)
