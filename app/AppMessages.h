@@ -4,8 +4,7 @@
 
 // Tray icon callback; lParam carries the mouse message.
 #define WM_TRAYNOTIFY 0x401
-// A monitor brightness change; wParam carries the brightness. Nothing handles it.
-#define WM_BRIGHTNESS_CHANGED 0x46D
+// WM_BRIGHTNESS_CHANGED is the brightness sink's own: wmi/BrightnessEvents.h.
 
 #define ID_TRAY_ENABLE 300
 #define ID_TRAY_DISABLE 301

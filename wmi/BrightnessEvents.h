@@ -2,6 +2,10 @@
 // WM_BRIGHTNESS_CHANGED.
 #pragma once
 
+// What the brightness sink sends to the published window; wParam carries the brightness.
+// The main dialog does not handle it.
+#define WM_BRIGHTNESS_CHANGED 0x46D
+
 // What SubscribeBrightnessEvents reports. 2 is not used.
 enum BrightnessSubscribeResult {
     BRIGHTNESS_SUBSCRIBED = 0,

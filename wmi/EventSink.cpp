@@ -1,5 +1,5 @@
 #include "EventSink.h"
-#include "AppMessages.h"
+#include "BrightnessEvents.h"
 #include "BrightnessWindow.h"
 #include "ComGuards.h"
 #include "ConsoleLine.h"

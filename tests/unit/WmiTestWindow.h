@@ -2,7 +2,7 @@
 // it processes, and a binding that makes it the main dialog's window for the sink.
 #pragma once
 #include "AfxLock.h"
-#include "AppMessages.h"
+#include "BrightnessEvents.h"
 #include "BrightnessWindow.h"
 #include <windows.h>
 #include <vector>
