@@ -20,6 +20,7 @@ namespace {
 
 const wchar_t kInstanceMutexName[] = L"ORV Tarvel";
 const wchar_t kMessageCaption[] = L"ORV Tarvel";
+const wchar_t kNoBackendMessage[] = L"Your system doesn't have NVIDIA or ATI graphic chipset";
 
 // GUID_ACDC_POWER_SOURCE: notifications when the notebook switches between AC and battery.
 const GUID kAcDcPowerSource = {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
@@ -98,8 +99,7 @@ BOOL CTarvelDlg::OnInitDialog() {
     m_bAti = InitAdl() != FALSE;
     m_bNvidia = InitNvapi() == NVAPI_OK ? EnumNvidiaGpus() : false;
     if (!m_bNvidia && !m_bAti) {
-        MessageBox(L"Your system doesn't have NVIDIA or ATI graphic chipset", kMessageCaption,
-                   MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(kNoBackendMessage, MB_OK | MB_ICONEXCLAMATION);
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
         std::exit(1);
     }
@@ -120,3 +120,5 @@ BOOL CTarvelDlg::OnInitDialog() {
     m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
     return TRUE;
 }
+
+int CTarvelDlg::ShowMessage(LPCWSTR text, UINT type) { return MessageBox(text, kMessageCaption, type); }

@@ -20,6 +20,8 @@ public:
     // Switching (NVIDIA back-end first, else ATI, else nothing).
     void ApplyOverclock();
     void RevertOverclock();
+    // The user no longer wants the overclock, or the program is on its way out.
+    void WithdrawOverclock();
 
     // The ATI back-end.
     BOOL InitAdl();
@@ -29,6 +31,9 @@ public:
     // The tray icon and the About box it shows.
     void AddTrayIcon();
     void CenterAboutDialog();
+
+    // A message box of the program's: owned by the dialog, under the program's caption.
+    int ShowMessage(LPCWSTR text, UINT type);
 
     static CAboutDlg* m_pAboutDlg;
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-const wchar_t kMessageCaption[] = L"ORV Tarvel";
 const wchar_t kTurnOnOptionPrompt[] = L"Please turn on VGA overclock option for speeding up your graphic function.";
 
 // Firmware event codes (low byte of wParam).
@@ -87,7 +86,7 @@ LRESULT CTarvelDlg::OnFirmwareEvent(WPARAM wParam, LPARAM) {
             if (m_bOCEnabled)
                 ApplyOverclock();
             else
-                MessageBox(kTurnOnOptionPrompt, kMessageCaption, MB_OK);
+                ShowMessage(kTurnOnOptionPrompt, MB_OK);
             m_bOCAvailable = true;
         } else {
             RevertOverclock();
@@ -113,8 +112,7 @@ LRESULT CTarvelDlg::OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
 }
 
 void CTarvelDlg::OnClose() {
-    m_bOCEnabled = false;
-    RevertOverclock();
+    WithdrawOverclock();
     Default();
 }
 
@@ -123,14 +121,12 @@ void CTarvelDlg::OnBnClickedOk() {
         m_bOCEnabled = true;
         ApplyOverclock();
     } else {
-        m_bOCEnabled = false;
-        RevertOverclock();
+        WithdrawOverclock();
     }
 }
 
 void CTarvelDlg::OnBnClickedCancel() {
-    m_bOCEnabled = false;
-    RevertOverclock();
+    WithdrawOverclock();
     OnCancel();
 }
 
@@ -139,8 +135,7 @@ void CTarvelDlg::OnDestroy() {
     // reaches the window while it still exists.
     WithdrawBrightnessWindow();
     Default();
-    m_bOCEnabled = false;
-    RevertOverclock();
+    WithdrawOverclock();
     ReleaseRegistrations();
 }
 
@@ -149,8 +144,7 @@ void CTarvelDlg::OnDestroy() {
 void CTarvelDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding)
         return;
-    m_bOCEnabled = false;
-    RevertOverclock();
+    WithdrawOverclock();
     ReleaseRegistrations();
 }
 

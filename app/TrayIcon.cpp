@@ -33,8 +33,7 @@ BOOL CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         ApplyOverclock();
         break;
     case ID_TRAY_DISABLE:
-        m_bOCEnabled = false;
-        RevertOverclock();
+        WithdrawOverclock();
         break;
     case ID_TRAY_ABOUT:
         if (m_pAboutDlg != nullptr)
@@ -42,8 +41,7 @@ BOOL CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         CenterAboutDialog();
         break;
     case ID_TRAY_EXIT:
-        m_bOCEnabled = false;
-        RevertOverclock();
+        WithdrawOverclock();
         OnCancel();
         break;
     default:

@@ -10,7 +10,6 @@ FARPROC g_pfnAdl[10] = {};
 
 namespace {
 
-const wchar_t kMessageCaption[] = L"ORV Tarvel";
 const int kAdapterIndex = 0;
 
 enum AdlFunction { ODClockInfoGet = 0, ODClockConfigSet = 1, MainControlCreate = 2 };
@@ -43,7 +42,7 @@ BOOL CTarvelDlg::InitAdl() {
         g_pfnAdl[i] = ::GetProcAddress(m_hAdlModule, kAdlFunctionNames[i]);
     for (FARPROC pfn : g_pfnAdl) {
         if (pfn == nullptr) {
-            MessageBox(L"ATI's overclock function is missing!", kMessageCaption, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(L"ATI's overclock function is missing!", MB_OK | MB_ICONEXCLAMATION);
             return FALSE;
         }
     }
@@ -51,7 +50,7 @@ BOOL CTarvelDlg::InitAdl() {
     auto create = ProcAs<ADL_MAIN_CONTROL_CREATE>(g_pfnAdl[MainControlCreate]);
     auto infoGet = ProcAs<ADL_DISPLAY_ODCLOCKINFO_GET>(g_pfnAdl[ODClockInfoGet]);
     if (create(&AdlMemoryAlloc, 1) != 0 || infoGet(kAdapterIndex, &m_adlClockInfo) != 0) {
-        MessageBox(L"ADL Initialization Error!", kMessageCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(L"ADL Initialization Error!", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     return TRUE;

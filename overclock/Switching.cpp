@@ -15,3 +15,8 @@ void CTarvelDlg::RevertOverclock() {
     CSwitchScope scope(SwitchLock());
     DispatchToBackend(m_bNvidia, m_bAti, [] { NvRevertOverclock(); }, [this] { AtiRevertOverclock(); });
 }
+
+void CTarvelDlg::WithdrawOverclock() {
+    m_bOCEnabled = false;
+    RevertOverclock();
+}
