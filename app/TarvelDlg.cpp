@@ -33,7 +33,6 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
       m_bOCEnabled(true),
       m_bNvidia(false),
       m_bAti(false),
-      m_hAdlModule(nullptr),
       m_hPowerNotify(nullptr) {
     std::memset(&m_nid, 0, sizeof m_nid);
     std::memset(&m_adlClockInfo, 0, sizeof m_adlClockInfo);

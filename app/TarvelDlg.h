@@ -1,9 +1,9 @@
 // The main dialog: never shown, it owns the program's state and receives every message
 // (tray callbacks, menu commands, firmware events, power broadcasts).
 #pragma once
-#include "AdlTypes.h"
 #include "AfxButton.h"
 #include "AfxDialog.h"
+#include "AtiBackend.h"
 #include "ORVWmiAcpi.h"
 #include "resource.h"
 #include <shellapi.h>
@@ -44,7 +44,7 @@ public:
     bool m_bOCEnabled;
     bool m_bNvidia;
     bool m_bAti;
-    HMODULE m_hAdlModule;
+    CAdlModule m_hAdlModule;
     HPOWERNOTIFY m_hPowerNotify;
     CButton m_btnOverclock;
     CButton m_btnDownclock;

@@ -1,9 +1,7 @@
-// The ATI back-end: adapter 0 set to the maximum or the default over-drive clocks that
-// the library reported at start-up.
+#include "AtiBackend.h"
 #include "AdlLibrary.h"
 #include "ApFlags.h"
 #include "SystemLibrary.h"
-#include "TarvelDlg.h"
 #include <cstdlib>
 
 FARPROC g_pfnAdl[10] = {};
@@ -13,6 +11,11 @@ namespace {
 const int kAdapterIndex = 0;
 
 enum AdlFunction { ODClockInfoGet = 0, ODClockConfigSet = 1, MainControlCreate = 2 };
+
+int SetClocks(ADLAdapterODClockConfig config) {
+    auto configSet = ProcAs<ADL_DISPLAY_ODCLOCKCONFIG_SET>(g_pfnAdl[ODClockConfigSet]);
+    return configSet(kAdapterIndex, &config);
+}
 
 }  // namespace
 
@@ -30,43 +33,46 @@ ADLAdapterODClockConfig AdlRevertConfig(const ADLAdapterODClockInfo& info) {
             info.sEngineClock.iDefaultClock};
 }
 
-BOOL CTarvelDlg::InitAdl() {
-    m_hAdlModule = LoadSystemLibraryW(kAdlLibraryName);
-    if (m_hAdlModule == nullptr)
-        m_hAdlModule = LoadSystemLibraryW(kAdlLibraryFallbackName);
-    if (m_hAdlModule == nullptr)
-        return FALSE;
+AdlProbe ProbeAdl(CAdlModule& module, ADLAdapterODClockInfo* info) {
+    module.Reset(LoadSystemLibraryW(kAdlLibraryName));
+    if (!module)
+        module.Reset(LoadSystemLibraryW(kAdlLibraryFallbackName));
+    if (!module)
+        return AdlProbe::NoLibrary;
 
     // Every function is looked up before any is tested.
     for (int i = 0; i < 10; ++i)
-        g_pfnAdl[i] = ::GetProcAddress(m_hAdlModule, kAdlFunctionNames[i]);
+        g_pfnAdl[i] = ::GetProcAddress(module.Get(), kAdlFunctionNames[i]);
     for (FARPROC pfn : g_pfnAdl) {
-        if (pfn == nullptr) {
-            ShowMessage(L"ATI's overclock function is missing!", MB_OK | MB_ICONEXCLAMATION);
-            return FALSE;
-        }
+        if (pfn == nullptr)
+            return AdlProbe::FunctionMissing;
     }
 
     auto create = ProcAs<ADL_MAIN_CONTROL_CREATE>(g_pfnAdl[MainControlCreate]);
     auto infoGet = ProcAs<ADL_DISPLAY_ODCLOCKINFO_GET>(g_pfnAdl[ODClockInfoGet]);
-    if (create(&AdlMemoryAlloc, 1) != 0 || infoGet(kAdapterIndex, &m_adlClockInfo) != 0) {
-        ShowMessage(L"ADL Initialization Error!", MB_OK | MB_ICONEXCLAMATION);
-        return FALSE;
-    }
-    return TRUE;
+    if (create(&AdlMemoryAlloc, 1) != 0 || infoGet(kAdapterIndex, info) != 0)
+        return AdlProbe::InitialisationFailed;
+    return AdlProbe::Ready;
 }
 
-bool CTarvelDlg::AtiApplyOverclock() {
+const wchar_t* AdlProbeMessage(AdlProbe probe) {
+    switch (probe) {
+    case AdlProbe::FunctionMissing:
+        return L"ATI's overclock function is missing!";
+    case AdlProbe::InitialisationFailed:
+        return L"ADL Initialization Error!";
+    default:
+        return nullptr;
+    }
+}
+
+bool AdlApplyOverclock(const ADLAdapterODClockInfo& info) {
     ApFlagsBeforeApply before;
-    ADLAdapterODClockConfig config = AdlApplyConfig(m_adlClockInfo);
-    auto configSet = ProcAs<ADL_DISPLAY_ODCLOCKCONFIG_SET>(g_pfnAdl[ODClockConfigSet]);
-    int status = configSet(kAdapterIndex, &config);
+    const int status = SetClocks(AdlApplyConfig(info));
     return before.Record(status == 0);
 }
 
-void CTarvelDlg::AtiRevertOverclock() {
-    ADLAdapterODClockConfig config = AdlRevertConfig(m_adlClockInfo);
-    auto configSet = ProcAs<ADL_DISPLAY_ODCLOCKCONFIG_SET>(g_pfnAdl[ODClockConfigSet]);
-    int status = configSet(kAdapterIndex, &config);
+void AdlRevertOverclock(const ADLAdapterODClockInfo& info) {
+    const int status = SetClocks(AdlRevertConfig(info));
     RecordReverted(status == 0);
 }

@@ -1,6 +1,5 @@
-// The AP:6 bookkeeping of every switch and the choice of back-end.
+// The AP:6 bookkeeping of every switch (the choice of back-end: AtiBackendTest.cpp).
 #include "ApFlags.h"
-#include "BackendDispatch.h"
 #include "RecordingFirmware.h"
 #include <gtest/gtest.h>
 
@@ -67,16 +66,6 @@ TEST(ApFlagsRule, AVariableHoldingMinusOneIsStillWritten) {
     fw.Script({{1, "-1"}, {1, ""}, {1, "-2"}});
     EXPECT_TRUE(RecordReverted(true));
     EXPECT_EQ(fw.requests[1].text, "root\\WMI:S:ORV_AP:AP:6:-2");
-}
-
-TEST(BackendDispatch, NvidiaFirstThenAtiThenNothing) {
-    struct { bool nv, ati; const char* expected; } cases[] = {
-        {true, false, "N"}, {false, true, "A"}, {true, true, "N"}, {false, false, ""}};
-    for (const auto& c : cases) {
-        std::string calls;
-        DispatchToBackend(c.nv, c.ati, [&] { calls += "N"; }, [&] { calls += "A"; });
-        EXPECT_EQ(calls, c.expected) << c.nv << c.ati;
-    }
 }
 
 #include "TarvelDlg.h"

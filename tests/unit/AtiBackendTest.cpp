@@ -80,6 +80,31 @@ TEST_F(AtiBackend, RevertSetsTheDefaultClocksThenClearsBit0) {
                                              "root\\WMI:S:ORV_AP:AP:6:258", "root\\WMI:Q:ORV_AP:AP:6"}));
 }
 
+// Which back-end a switch goes to: NVIDIA whenever it is ready (its driver is absent here,
+// so it shows only as AP:6 requests without a clock change), otherwise ATI, otherwise none.
+using BackendDispatch = AtiBackend;
+
+TEST_F(BackendDispatch, NvidiaFirstThenAtiThenNothing) {
+    struct { bool nv, ati; const char* expected; } cases[] = {
+        {true, false, "N"}, {false, true, "A"}, {true, true, "N"}, {false, false, ""}};
+    for (const auto& c : cases) {
+        dlg.m_bNvidia = c.nv;
+        dlg.m_bAti = c.ati;
+        for (int apply = 0; apply < 2; ++apply) {
+            log.clear();
+            if (apply)
+                dlg.ApplyOverclock();
+            else
+                dlg.RevertOverclock();
+            bool clocks = false;
+            for (const std::string& entry : log)
+                clocks = clocks || entry.rfind("ConfigSet", 0) == 0;
+            const std::string calls = log.empty() ? "" : clocks ? "A" : "N";
+            EXPECT_EQ(calls, c.expected) << c.nv << c.ati << apply;
+        }
+    }
+}
+
 TEST(AdlMemory, AllocatesFromTheRuntimeHeap) {
     void* p = AdlMemoryAlloc(64);
     ASSERT_NE(p, nullptr);
