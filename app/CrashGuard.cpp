@@ -1,4 +1,5 @@
 #include "CrashGuard.h"
+#include "AfxHandle.h"
 #include <csignal>
 #include <exception>
 
@@ -41,11 +42,10 @@ DWORD WINAPI WithdrawalThread(LPVOID faultingThread) {
 // thread there is no safe way to try: the process ends without it.
 void WithdrawWithinDeadline() {
     void* faultingThread = reinterpret_cast<void*>(static_cast<ULONG_PTR>(::GetCurrentThreadId()));
-    HANDLE thread = ::CreateThread(nullptr, 0, &WithdrawalThread, faultingThread, 0, nullptr);
-    if (thread == nullptr)
-        return;
-    ::WaitForSingleObject(thread, kWithdrawalDeadlineMs);
-    ::CloseHandle(thread);
+    CUniqueHandle<HANDLE, &::CloseHandle> thread(
+        ::CreateThread(nullptr, 0, &WithdrawalThread, faultingThread, 0, nullptr));
+    if (thread)
+        ::WaitForSingleObject(thread.Get(), kWithdrawalDeadlineMs);
 }
 
 }  // namespace

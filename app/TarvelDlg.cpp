@@ -13,8 +13,8 @@
 #include <cstring>
 
 CTarvelDlg* g_pMainDlg = nullptr;
-HANDLE g_hInstanceMutex = nullptr;
-CAboutDlg* CTarvelDlg::m_pAboutDlg = nullptr;
+CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;
+CUniqueHandle<CAboutDlg*, &DeleteAboutDlg> CTarvelDlg::m_pAboutDlg;
 
 namespace {
 
@@ -32,12 +32,11 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
       m_bOCAvailable(false),
       m_bOCEnabled(true),
       m_bNvidia(false),
-      m_bAti(false),
-      m_hPowerNotify(nullptr) {
+      m_bAti(false) {
     std::memset(&m_nid, 0, sizeof m_nid);
     std::memset(&m_adlClockInfo, 0, sizeof m_adlClockInfo);
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;
-    m_pAboutDlg = nullptr;
+    m_pAboutDlg.Reset();
 }
 
 CTarvelDlg::~CTarvelDlg() {
@@ -49,8 +48,7 @@ CTarvelDlg::~CTarvelDlg() {
         g_pMainDlg = nullptr;
     }
     // The About window went with its owner; its object goes with the dialog.
-    delete m_pAboutDlg;
-    m_pAboutDlg = nullptr;
+    m_pAboutDlg.Reset();
 }
 
 void CTarvelDlg::DoDataExchange(CDataExchange* pDX) {
@@ -75,13 +73,11 @@ BOOL CTarvelDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     // Another instance holds the mutex: leave without a trace.
-    g_hInstanceMutex = ::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName);
-    if (g_hInstanceMutex != nullptr) {
-        g_hInstanceMutex = nullptr;
+    if (CUniqueHandle<HANDLE, &::CloseHandle>(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName))) {
         OnCancel();
         return FALSE;
     }
-    g_hInstanceMutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    g_hInstanceMutex.Reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
     AfxEnableControlContainer();
 
     AddTrayIcon();
@@ -113,11 +109,19 @@ BOOL CTarvelDlg::OnInitDialog() {
     m_btnOverclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_CHECKED : BST_UNCHECKED, 0);
     m_btnDownclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_UNCHECKED : BST_CHECKED, 0);
 
-    m_pAboutDlg = new CAboutDlg;
-    m_pAboutDlg->Create(IDD_ABOUTBOX, nullptr);
+    m_pAboutDlg.Reset(new CAboutDlg);
+    m_pAboutDlg.Get()->Create(IDD_ABOUTBOX, nullptr);
 
-    m_hPowerNotify = ::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE);
+    m_hPowerNotify.Reset(::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE));
     return TRUE;
 }
 
 int CTarvelDlg::ShowMessage(LPCWSTR text, UINT type) { return MessageBox(text, kMessageCaption, type); }
+
+void DeleteAboutDlg(CAboutDlg* pAboutDlg) { delete pAboutDlg; }
+
+// Released by the thread that created it owned, then closed: the next instance may start.
+void ReleaseInstanceMutex(HANDLE hMutex) {
+    ::ReleaseMutex(hMutex);
+    ::CloseHandle(hMutex);
+}

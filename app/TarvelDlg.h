@@ -3,12 +3,17 @@
 #pragma once
 #include "AfxButton.h"
 #include "AfxDialog.h"
+#include "AfxHandle.h"
 #include "AtiBackend.h"
 #include "ORVWmiAcpi.h"
 #include "resource.h"
 #include <shellapi.h>
 
 class CAboutDlg;
+
+// How the owners below give back what they hold.
+void DeleteAboutDlg(CAboutDlg* pAboutDlg);
+void ReleaseInstanceMutex(HANDLE hMutex);
 
 class CTarvelDlg : public CDialog {
 public:
@@ -35,7 +40,7 @@ public:
     // A message box of the program's: owned by the dialog, under the program's caption.
     int ShowMessage(LPCWSTR text, UINT type);
 
-    static CAboutDlg* m_pAboutDlg;
+    static CUniqueHandle<CAboutDlg*, &DeleteAboutDlg> m_pAboutDlg;
 
     HICON m_hIcon;
     CORVWmiAcpi m_wmiAcpi;
@@ -45,7 +50,7 @@ public:
     bool m_bNvidia;
     bool m_bAti;
     CAdlModule m_hAdlModule;
-    HPOWERNOTIFY m_hPowerNotify;
+    CUniqueHandle<HPOWERNOTIFY, &::UnregisterPowerSettingNotification> m_hPowerNotify;
     CButton m_btnOverclock;
     CButton m_btnDownclock;
     CButton m_btnOK;
@@ -80,5 +85,5 @@ private:
 
 // The main dialog while it exists; null before it is initialised and after it is gone.
 extern CTarvelDlg* g_pMainDlg;
-// The single-instance mutex "ORV Tarvel".
-extern HANDLE g_hInstanceMutex;
+// The single-instance mutex "ORV Tarvel", owned by the GUI thread from its creation on.
+extern CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;

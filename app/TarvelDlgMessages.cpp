@@ -150,12 +150,6 @@ void CTarvelDlg::OnEndSession(BOOL bEnding) {
 
 void CTarvelDlg::ReleaseRegistrations() {
     ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
-    if (m_hPowerNotify != nullptr) {
-        ::UnregisterPowerSettingNotification(m_hPowerNotify);
-        m_hPowerNotify = nullptr;
-    }
-    if (g_hInstanceMutex != nullptr) {
-        ::ReleaseMutex(g_hInstanceMutex);
-        g_hInstanceMutex = nullptr;
-    }
+    m_hPowerNotify.Reset();
+    g_hInstanceMutex.Reset();
 }

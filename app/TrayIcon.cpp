@@ -36,8 +36,8 @@ BOOL CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         WithdrawOverclock();
         break;
     case ID_TRAY_ABOUT:
-        if (m_pAboutDlg != nullptr)
-            m_pAboutDlg->ShowWindow(SW_SHOW);
+        if (m_pAboutDlg)
+            m_pAboutDlg.Get()->ShowWindow(SW_SHOW);
         CenterAboutDialog();
         break;
     case ID_TRAY_EXIT:
@@ -51,10 +51,11 @@ BOOL CTarvelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CTarvelDlg::CenterAboutDialog() {
-    if (m_pAboutDlg == nullptr || m_pAboutDlg->m_hWnd == nullptr)
+    CAboutDlg* pAboutDlg = m_pAboutDlg.Get();
+    if (pAboutDlg == nullptr || pAboutDlg->m_hWnd == nullptr)
         return;
     RECT r;
-    m_pAboutDlg->GetWindowRect(&r);
+    pAboutDlg->GetWindowRect(&r);
     CWnd* pDesktop = CWnd::GetDesktopWindow();
     RECT d;
     pDesktop->GetWindowRect(&d);
@@ -62,5 +63,5 @@ void CTarvelDlg::CenterAboutDialog() {
     pDesktop->ClientToScreen(&centre);
     int w = r.right - r.left;
     int h = r.bottom - r.top;
-    m_pAboutDlg->MoveWindow(centre.x - w / 2, centre.y - h / 2, w, h, TRUE);
+    pAboutDlg->MoveWindow(centre.x - w / 2, centre.y - h / 2, w, h, TRUE);
 }
