@@ -58,39 +58,69 @@ void CTarvelDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDOK, m_btnOK);
 }
 
+// The order is part of the contract: nothing is registered before the instance is claimed,
+// and the dialog is published before any subscription can deliver to it.
 BOOL CTarvelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-
-    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAboutMenu;
-        strAboutMenu.LoadString(IDS_ABOUTBOX);
-        if (!strAboutMenu.IsEmpty()) {
-            pSysMenu->AppendMenu(MF_SEPARATOR);
-            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
-        }
-    }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-
-    // Another instance holds the mutex: leave without a trace.
-    if (CUniqueHandle<HANDLE, &::CloseHandle>(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName))) {
+    AddSystemMenuAbout();
+    SetWindowIcons();
+    if (!ClaimInstance()) {
         OnCancel();
         return FALSE;
     }
-    g_hInstanceMutex.Reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
     AfxEnableControlContainer();
-
     AddTrayIcon();
+    PublishMainDialog();
+    SubscribeFirmwareEvents();
+    SubscribeBrightnessEvents();
+    ProbeBackends();
+    FollowOverclockOption();
+    SetUpButtons();
+    CreateAboutBox();
+    RegisterPowerNotification();
+    return TRUE;
+}
+
+void CTarvelDlg::AddSystemMenuAbout() {
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    if (pSysMenu == nullptr)
+        return;
+    CString strAboutMenu;
+    strAboutMenu.LoadString(IDS_ABOUTBOX);
+    if (!strAboutMenu.IsEmpty()) {
+        pSysMenu->AppendMenu(MF_SEPARATOR);
+        pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    }
+}
+
+void CTarvelDlg::SetWindowIcons() {
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+// False when another instance holds the mutex: this one leaves without a trace.
+bool CTarvelDlg::ClaimInstance() {
+    if (CUniqueHandle<HANDLE, &::CloseHandle>(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName)))
+        return false;
+    g_hInstanceMutex.Reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    return true;
+}
+
+void CTarvelDlg::PublishMainDialog() {
     g_pMainDlg = this;
     PublishBrightnessWindow(m_hWnd);
+}
 
+void CTarvelDlg::SubscribeFirmwareEvents() {
     m_wmiAcpi.AddHWND(m_hWnd);
     char eventBuffer[260];
     std::memset(eventBuffer, 0, sizeof eventBuffer);
     m_wmiAcpi.ORVWMIEvent(L"Select * from ORV_Event", eventBuffer, L"root\\wmi", L"WQL");
+}
 
-    SubscribeBrightnessEvents();
-
+// ATI first, then NVIDIA. Without either the program has nothing to do: it says so and
+// ends here.
+void CTarvelDlg::ProbeBackends() {
     m_bAti = InitAdl() != FALSE;
     m_bNvidia = InitNvapi() == NVAPI_OK ? EnumNvidiaGpus() : false;
     if (!m_bNvidia && !m_bAti) {
@@ -98,22 +128,30 @@ BOOL CTarvelDlg::OnInitDialog() {
         ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
         std::exit(1);
     }
+}
 
+void CTarvelDlg::FollowOverclockOption() {
     m_bOCAvailable = QueryOverclockOption();
     if (m_bOCAvailable && m_bOCEnabled)
         ApplyOverclock();
+}
 
+void CTarvelDlg::SetUpButtons() {
     m_btnOverclock.EnableWindow(m_bOCAvailable);
     m_btnDownclock.EnableWindow(m_bOCAvailable);
     m_btnOK.EnableWindow(m_bOCAvailable);
     m_btnOverclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_CHECKED : BST_UNCHECKED, 0);
     m_btnDownclock.SendMessage(BM_SETCHECK, m_bOCEnabled ? BST_UNCHECKED : BST_CHECKED, 0);
+}
 
+// Hidden until the tray's About command shows it.
+void CTarvelDlg::CreateAboutBox() {
     m_pAboutDlg.Reset(new CAboutDlg);
     m_pAboutDlg.Get()->Create(IDD_ABOUTBOX, nullptr);
+}
 
+void CTarvelDlg::RegisterPowerNotification() {
     m_hPowerNotify.Reset(::RegisterPowerSettingNotification(m_hWnd, &kAcDcPowerSource, DEVICE_NOTIFY_WINDOW_HANDLE));
-    return TRUE;
 }
 
 int CTarvelDlg::ShowMessage(LPCWSTR text, UINT type) { return MessageBox(text, kMessageCaption, type); }

@@ -79,6 +79,18 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The steps of OnInitDialog, in its order.
+    void AddSystemMenuAbout();
+    void SetWindowIcons();
+    bool ClaimInstance();
+    void PublishMainDialog();
+    void SubscribeFirmwareEvents();
+    void ProbeBackends();
+    void FollowOverclockOption();
+    void SetUpButtons();
+    void CreateAboutBox();
+    void RegisterPowerNotification();
+
     // What the dialog registered outside the process, given back on every way out.
     void ReleaseRegistrations();
 };
