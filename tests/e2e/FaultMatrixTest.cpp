@@ -2,6 +2,7 @@
 // Tarvel runs, and the outcome it must have. In every case Tarvel survives (except the
 // crash cases, which end it through the crash guard), changes no AP:6 bit but bit 0, and
 // never writes AP:6 after a read that failed. docs/FAULTS.md lists the cases.
+#include "AppMessages.h"
 #include "RunningTarvel.h"
 #include "SimGpuClient.h"
 #include "VendorLibraries.h"
@@ -14,7 +15,7 @@ using namespace std::chrono_literals;
 namespace {
 
 const int32_t kBase = 0x100;  // a firmware bit Tarvel must never touch
-const UINT kEnable = 300, kDisable = 301;
+const UINT kEnable = ID_TRAY_ENABLE, kDisable = ID_TRAY_DISABLE;
 const DWORD kAccessViolation = 0xC0000005;
 
 // The stand-in's crash is a real access violation. The 32-bit flavour runs here under
@@ -329,7 +330,7 @@ TEST_F(FaultMatrix, KillFromOutsideLeavesAConsistentAp6ForTheNextStart) {
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     dialog = WaitForMainDialog(next);
     Mark();
-    ::PostMessageW(dialog, WM_COMMAND, 303, 0);
+    ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(next.WaitForExit(30s), 0u);
     EXPECT_EQ(Ap6(notebook), kBase);
     EXPECT_EQ(gpu.NvClocks(), "default");

@@ -10,6 +10,7 @@
 // HKLM through its own registry view). The i686 tests run under WoW64 as the i686
 // installer does, so they see the same folders and registry view (Program Files (x86), the
 // 32-bit view of HKLM\Software).
+#include "AppMessages.h"
 #include "RunningTarvel.h"
 #include "SimGpuClient.h"
 #include "VendorLibraries.h"
@@ -30,7 +31,6 @@ namespace {
 const std::wstring kVersion = L"" TARVEL_VERSION;
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvel";
-const UINT kTrayExit = 303;
 
 // The x86_64 installer writes HKLM through the 64-bit registry view, the i686 one through
 // the 32-bit view (WOW6432Node on 64-bit Windows), where Windows also reads a 32-bit
@@ -510,7 +510,7 @@ TEST_F(Install, UninstallRemovesNothingWhileTarvelDoesNotEnd) {
 
     MSG msg = {};
     EXPECT_TRUE(::PeekMessageW(&msg, stuck, WM_COMMAND, WM_COMMAND, PM_REMOVE)) << "no Exit command came";
-    EXPECT_EQ(msg.wParam, kTrayExit);
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(ID_TRAY_EXIT));
     EXPECT_GE(waited, 9s);
     ExpectInstalledAs(mode, AllUsers());
     ::DestroyWindow(stuck);

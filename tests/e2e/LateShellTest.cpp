@@ -6,6 +6,7 @@
 // with no tray at all. Instead Tarvel starts on a desktop of the test's own where the tray
 // Shell_NotifyIconW finds is the test's stand-in (StandInShell), which refuses requests as a
 // shell still starting does: Tarvel's NIM_ADD really fails at its start.
+#include "AppMessages.h"
 #include "RunningTarvel.h"
 #include "StandInShell.h"
 #include <gtest/gtest.h>
@@ -18,11 +19,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const UINT kTrayNotify = 0x401;
-const UINT kExit = 303;
 
 bool IsTarvelsIcon(const TrayRequest& r) {
-    return r.id == 1 && r.callbackMessage == kTrayNotify &&
+    return r.id == 1 && r.callbackMessage == WM_TRAYNOTIFY &&
            (r.flags & (NIF_MESSAGE | NIF_ICON | NIF_TIP)) == (NIF_MESSAGE | NIF_ICON | NIF_TIP);
 }
 
@@ -66,7 +65,7 @@ protected:
         EXPECT_TRUE(IsTarvelsIcon(requests[1])) << "the icon is added from the record made at start";
 
         // The icon added late is the one Exit takes away.
-        ::PostMessageW(dialog, WM_COMMAND, kExit, 0);
+        ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_EXIT, 0);
         ASSERT_TRUE(StandInShell::PumpUntil([&] { return !tarvel.IsRunning(); }, 30s)) << "Tarvel did not end";
         EXPECT_EQ(tarvel.WaitForExit(1s), 0u);
         requests = shell.RequestsOf(dialog);

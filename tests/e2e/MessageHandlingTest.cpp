@@ -1,5 +1,6 @@
 // The running Tarvel's reactions to the firmware, the power system and every way out,
 // watched through the simulated notebook's journal.
+#include "AppMessages.h"
 #include "BrightnessFeedClient.h"
 #include "RunningTarvel.h"
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST_F(MessageHandling, Event96WithTheOptionOffReverts) {
 // The wish stays off: each event shows the prompt, also while an earlier prompt is open.
 TEST_F(MessageHandling, Event96WithTheWishOffPromptsOncePerEvent) {
     Launch();
-    ::PostMessageW(dialog, WM_COMMAND, 301, 0);  // Disable
+    ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_DISABLE, 0);
     ASSERT_TRUE(WaitForCall("S AP:6=0"));
     WaitUntilQuiet();
     Mark();

@@ -6,6 +6,7 @@
 // USER objects from the object census that the bridge stand-in keeps inside Tarvel's process
 // (its imports of the object makers and releasers lead through counting wrappers).
 // docs/SOAK.md holds the numbers.
+#include "AppMessages.h"
 #include "BrightnessFeedClient.h"
 #include "ObjectCensusReader.h"
 #include "RunningTarvel.h"
@@ -22,7 +23,6 @@ namespace {
 
 const int kMenuCycles = 2000;
 const int kCommands = 10000;
-const UINT kTrayNotify = 0x401;
 
 // SystemExtendedHandleInformation
 const int kExtendedHandleClass = 64;
@@ -157,13 +157,13 @@ protected:
     void WarmUp() {
         Launch();
         AwaitWmiWorkerEnd();
-        ::PostMessageW(dialog, kTrayNotify, 1, WM_RBUTTONUP);
+        ::PostMessageW(dialog, WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
         HWND first = OpenMenu(tarvel.Id());
         ASSERT_NE(first, nullptr);
         ::PostMessageW(first, WM_KEYDOWN, VK_ESCAPE, 0);
         ASSERT_TRUE(MenuGone(tarvel.Id()));
-        ::PostMessageW(dialog, WM_COMMAND, 301, 0);
-        ::PostMessageW(dialog, WM_COMMAND, 300, 0);
+        ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_DISABLE, 0);
+        ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_ENABLE, 0);
         WaitUntilQuiet();
     }
 
@@ -216,7 +216,7 @@ TEST_F(Soak, TwoThousandMenusLeaveTheCountersFlat) {
     Counters before = Read(tarvel);
     Print("before", before);
     for (int i = 0; i < kMenuCycles; ++i) {
-        ::PostMessageW(dialog, kTrayNotify, 1, WM_RBUTTONUP);
+        ::PostMessageW(dialog, WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
         HWND menu = OpenMenu(tarvel.Id());
         ASSERT_NE(menu, nullptr) << "opening " << i;
         ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -245,7 +245,7 @@ TEST_F(Soak, TenThousandCommandsLeaveTheCountersFlat) {
         ASSERT_TRUE(notebook.Clear());
         Mark();
         for (int i = 0; i < kBatch; ++i)
-            ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, i % 2 == 0 ? 301 : 300, 0)) << i;
+            ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, i % 2 == 0 ? ID_TRAY_DISABLE : ID_TRAY_ENABLE, 0)) << i;
         const size_t expected = pair.size() * kBatch / 2;
         ASSERT_TRUE(WaitUntil([&] { return JournalSize() >= expected; }, 240s, 1000ms)) << "batch " << batch;
         WaitUntilQuiet();

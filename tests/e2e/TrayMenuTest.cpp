@@ -1,5 +1,6 @@
 // The tray icon and its menu, used with the real pointer: which clicks open the menu,
 // what the menu shows in each state, and what each entry does.
+#include "AppMessages.h"
 #include "RunningTarvel.h"
 #include "ScreenAndPointer.h"
 #include <gtest/gtest.h>
@@ -273,7 +274,7 @@ TEST_F(TrayMenu, OpensWithItsTopLeftCornerAtTheCursor) {
         POINT p;
         return ::GetCursorPos(&p) && p.x == 300 && p.y == 200;
     }, 5s));
-    ::PostMessageW(dialog, 0x401, 1, WM_RBUTTONUP);
+    ::PostMessageW(dialog, WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
     HWND menu = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (menu = VisibleMenu(tarvel.Id())) != nullptr; }, 10s));
     RECT r;
@@ -287,7 +288,7 @@ TEST_F(TrayMenu, OtherMouseMessagesOpenNothing) {
     Launch();
     for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_MOUSEMOVE,
                      WM_MBUTTONUP, WM_CONTEXTMENU})
-        EXPECT_EQ(::SendMessageW(dialog, 0x401, 1, m), 1) << m;
+        EXPECT_EQ(::SendMessageW(dialog, WM_TRAYNOTIFY, 1, m), 1) << m;
     ::Sleep(500);
     EXPECT_EQ(VisibleMenu(tarvel.Id()), nullptr);
     EXPECT_TRUE(CallsSinceMark().empty());
@@ -300,7 +301,7 @@ TEST_F(TrayMenu, ShowsTheCurrentChoiceAndGreysItWhileTheOptionIsOff) {
         {true, true, L"on-enabled"}, {true, false, L"on-disabled"}, {false, false, L"off-disabled"}, {false, true, L"off-enabled"}};
     for (const auto& s : states) {
         SCOPED_TRACE(testing::Message() << "available " << s.available << " enabled " << s.enabled);
-        ::SendMessageW(dialog, WM_COMMAND, s.enabled ? 300 : 301, 0);
+        ::SendMessageW(dialog, WM_COMMAND, s.enabled ? ID_TRAY_ENABLE : ID_TRAY_DISABLE, 0);
         SetOptionThroughFirmware(s.available, s.enabled);
         MenuView menu = OpenWithPointer();
         ASSERT_NE(menu.hWnd, nullptr);
@@ -436,14 +437,14 @@ TEST_F(TrayMenu, FirmwareAndResumeDecideWhetherTheChoiceIsOffered) {
     EXPECT_TRUE(greyed(menu)) << "option off at start";
     CloseMenu();
 
-    ::SendMessageW(dialog, WM_COMMAND, 301, 0);
+    ::SendMessageW(dialog, WM_COMMAND, ID_TRAY_DISABLE, 0);
     SetOptionThroughFirmware(true, false);  // the prompt, then offered
     menu = OpenWithPointer();
     EXPECT_TRUE(offered(menu)) << "after the prompt";
     EXPECT_GT(menu.Count(Disable, IsRed), 20);
     CloseMenu();
 
-    ::SendMessageW(dialog, WM_COMMAND, 300, 0);
+    ::SendMessageW(dialog, WM_COMMAND, ID_TRAY_ENABLE, 0);
     EXPECT_EQ(::SendMessageW(dialog, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), 0);
     menu = OpenWithPointer();
     EXPECT_TRUE(greyed(menu)) << "after a resume, although the firmware's option is on";

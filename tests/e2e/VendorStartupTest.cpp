@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "AppMessages.h"
 #include "SimGpuClient.h"
 #include "TarvelSession.h"
 #include "VendorLibraries.h"
@@ -21,7 +22,6 @@ namespace {
 const std::wstring kNoChipset = L"Your system doesn't have NVIDIA or ATI graphic chipset";
 const std::wstring kAtiMissing = L"ATI's overclock function is missing!";
 const std::wstring kAdlInitError = L"ADL Initialization Error!";
-const UINT kTrayExit = 303;
 
 const std::string kGpu = "gpu=0x10000100";
 
@@ -156,7 +156,7 @@ protected:
 
     // The real way out: the tray's Exit command.
     DWORD ExitThroughTray() {
-        ::PostMessageW(dialog, WM_COMMAND, kTrayExit, 0);
+        ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_EXIT, 0);
         return tarvel.WaitForExit(30s);
     }
 

@@ -1,4 +1,5 @@
 #include "RunningTarvel.h"
+#include "AppMessages.h"
 #include "VendorLibraries.h"
 
 namespace e2e {
@@ -89,7 +90,7 @@ void RunningTarvel::Launch(bool optionOn) {
 }
 
 DWORD RunningTarvel::ExitThroughTray() {
-    ::PostMessageW(dialog, WM_COMMAND, 303, 0);
+    ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_EXIT, 0);
     return tarvel.WaitForExit(30s);
 }
 
