@@ -3,6 +3,10 @@
 #include "SystemLibrary.h"
 #include <initializer_list>
 
+// Owned by the process on purpose: once initialised, the driver library stays loaded to the
+// very end, because the crash guard's withdrawal may still call into it while the runtime is
+// tearing down, after any owner object would already have freed it. Only a failed
+// initialisation gives it back (UnloadNvapi below).
 HMODULE g_hNvapi = nullptr;
 PFN_NVAPI_QUERY_INTERFACE g_pfnNvapiQueryInterface = nullptr;
 NvDisplayHandle g_hNvDisplay[NVAPI_MAX_DISPLAYS];
