@@ -107,21 +107,29 @@ std::wstring StandardIconShown(HWND iconControl) {
     RECT r;
     ::GetWindowRect(iconControl, &r);
     int w = ::GetSystemMetrics(SM_CXICON), h = ::GetSystemMetrics(SM_CYICON);
-    Picture shown = Capture(RECT{r.left, r.top, r.left + w, r.top + h});
     const struct { LPCWSTR id; const wchar_t* name; } icons[] = {
         {IDI_HAND, L"hand"}, {IDI_QUESTION, L"question"}, {IDI_EXCLAMATION, L"exclamation"}, {IDI_ASTERISK, L"asterisk"}};
-    for (const auto& i : icons) {
-        Picture drawn = Render(w, h, [&](HDC dc) {
+    std::vector<Picture> drawn;
+    for (const auto& i : icons)
+        drawn.push_back(Render(w, h, [&](HDC dc) {
             HBRUSH brush = ::CreateSolidBrush(::GetSysColor(COLOR_3DFACE));
             RECT all = {0, 0, w, h};
             ::FillRect(dc, &all, brush);
             ::DeleteObject(brush);
             ::DrawIconEx(dc, 0, 0, ::LoadIconW(nullptr, i.id), w, h, 0, nullptr, DI_NORMAL);
-        });
-        if (drawn.pixels == shown.pixels)
-            return i.name;
-    }
-    return L"";
+        }));
+    auto match = [&](const Picture& shown) {
+        for (size_t k = 0; k < drawn.size(); ++k)
+            if (drawn[k].pixels == shown.pixels) return static_cast<int>(k);
+        return -1;
+    };
+    // A box can be visible a moment before its icon is painted (a slow, emulated 32-bit
+    // process shows it): wait for the screen to settle on one of the icons, not longer.
+    Picture shown = SteadyCapture(RECT{r.left, r.top, r.left + w, r.top + h},
+                                  [&](const Picture& p) { return match(p) >= 0; }, std::chrono::seconds(5),
+                                  std::chrono::milliseconds(50));
+    int k = match(shown);
+    return k >= 0 ? icons[k].name : L"";
 }
 
 std::wstring Picture::Save(const std::wstring& name) const {
