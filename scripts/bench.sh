@@ -91,7 +91,18 @@ idle_pids=("$tarvel_pid" "$baseline_pid")
 wait_for 60 test -s "$ready_file" || { echo "the baseline did not add its icon"; exit 1; }
 wait_for 60 bash -c "[ \"\$(\"$WINELOADER\" \"$bin/notebookctl.exe\" get AP:6 2>/dev/null | tr -d '\r')\" = 257 ]" \
     || { echo "Tarvel did not start"; exit 1; }
-sleep 3
+# The figures are sums over the threads alive when they are read, so a thread that ends
+# inside the period takes its time and switches with it. Wine answers the brightness
+# subscription on a thread-pool worker that ends 5 s after its last work: the period
+# starts once Tarvel's thread count has held for 6 s.
+threads() { ls /proc/"$1"/task 2>/dev/null | wc -l; }
+held=0 last=$(threads "$tarvel_pid")
+for _ in $(seq 30); do
+    sleep 1
+    now=$(threads "$tarvel_pid")
+    if [ "$now" = "$last" ]; then held=$((held + 1)); else held=0 last=$now; fi
+    [ $held -ge 6 ] && break
+done
 t0=$(cpu_ms "$tarvel_pid"); b0=$(cpu_ms "$baseline_pid")
 tw0=$(wakeups "$tarvel_pid"); bw0=$(wakeups "$baseline_pid")
 sleep "$idle_seconds"
