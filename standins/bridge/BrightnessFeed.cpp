@@ -2,7 +2,7 @@
 
 #include "../brightness/BrightnessFeedView.h"
 #include "BrightnessEventObject.h"
-#include "ImportPatch.h"
+#include "../common/ImportPatch.h"
 #include "StandInApartment.h"
 
 namespace simnb {
@@ -99,31 +99,12 @@ BOOL CALLBACK StartFeedingThread(PINIT_ONCE, PVOID, PVOID*) {
 }
 
 BrightnessFeedSection* CreateSection() {
-    std::wstring name = BrightnessFeedSectionName(GetCurrentProcessId());
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(BrightnessFeedSection),
-                                        name.c_str());
-    if (mapping == nullptr) return nullptr;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mapping);
-        return nullptr;
-    }
-    // Mapping and view stay for the process's life, so that a reader can open the name.
-    auto* section = static_cast<BrightnessFeedSection*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(BrightnessFeedSection)));
-    if (section == nullptr) {
-        CloseHandle(mapping);
-        return nullptr;
-    }
+    auto* section = static_cast<BrightnessFeedSection*>(
+        CreateLifelongSection(BrightnessFeedSectionName(GetCurrentProcessId()), sizeof(BrightnessFeedSection)));
+    if (section == nullptr) return nullptr;
     section->version = kBrightnessFeedVersion;
     section->size = sizeof(BrightnessFeedSection);
     return section;
-}
-
-template <typename Fn>
-void Redirect(HMODULE host, const char* name, Fn* real, Fn wrapper) {
-    std::vector<void**> slots = ImportSlots(host, name);
-    if (slots.empty() || *slots.front() == nullptr) return;
-    *real = reinterpret_cast<Fn>(*slots.front());
-    for (void** slot : slots) RedirectImportSlot(slot, reinterpret_cast<void*>(wrapper));
 }
 
 BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
@@ -131,8 +112,8 @@ BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
     if (g_feed.section == nullptr) return TRUE;
     g_feed.hostThread = GetCurrentThreadId();
     HMODULE host = GetModuleHandleW(nullptr);
-    Redirect(host, "CoCreateInstance", &realCoCreateInstance, &FedCoCreateInstance);
-    Redirect(host, "SendMessageW", &realSendMessageW, &FedSendMessageW);
+    RedirectImports(host, "CoCreateInstance", &realCoCreateInstance, &FedCoCreateInstance);
+    RedirectImports(host, "SendMessageW", &realSendMessageW, &FedSendMessageW);
     return TRUE;
 }
 

@@ -6,7 +6,7 @@
 #include "../common/FirmwareWire.h"
 #include "../common/PipeChannel.h"
 #include "../common/PipeNames.h"
-#include "ObjectCensus.h"
+#include "CensusLoader.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int DeliverReply(const std::string& message, char* reply, int replySize) {
 }  // namespace
 
 extern "C" ORVWMIACPI_API int __cdecl ORV_CallNamePipe(char* request, int requestSize, char* reply, int replySize) {
-    simnb::InstallObjectCensus();
+    simnb::LoadObjectCensusWhenAsked();
     if (!ArgumentsAcceptable(request, requestSize, reply, replySize)) return 0;
     simnb::PipeChannel channel(simnb::ConnectToPipe(simnb::kFirmwarePipeName, kBusyWaitMs));
     if (!channel.Valid()) return 0;

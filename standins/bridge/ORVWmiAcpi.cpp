@@ -9,7 +9,7 @@
 #include "../common/TextCodec.h"
 #include "BrightnessFeed.h"
 #include "EventListener.h"
-#include "ObjectCensus.h"
+#include "CensusLoader.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void WriteStatusText(char* buffer, bool subscribed) {
 }  // namespace
 
 CORVWmiAcpi::CORVWmiAcpi() : m_pImpl(new (std::nothrow) simnb::EventListener()) {
-    simnb::InstallObjectCensus();
+    simnb::LoadObjectCensusWhenAsked();
     simnb::InstallBrightnessFeed();
 }
 

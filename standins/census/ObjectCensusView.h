@@ -1,5 +1,5 @@
 // The object census: live counts of the GDI and USER objects that a host program's own code
-// creates and releases, kept by the bridge stand-in inside that program and published in a
+// creates and releases, kept by simcensus.dll inside that program and published in a
 // named section that another process can read. Wine answers GetGuiResources with 0, so this is
 // how a test outside the program sees whether its objects stay flat.
 #pragma once
@@ -60,7 +60,7 @@ struct CensusSection {
     CensusCounts counts;
 };
 
-// One section per host process, so that two programs that load the bridge never mix counts.
+// One section per host process, so that two programs that carry the census never mix counts.
 inline std::wstring CensusSectionName(DWORD processId) {
     return L"Local\\ORV_SimObjectCensus." + std::to_wstring(processId);
 }

@@ -1,4 +1,4 @@
-// Reads the object census that the bridge stand-in publishes inside another process.
+// Reads the object census that simcensus.dll publishes inside another process.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +10,8 @@
 namespace simnb {
 
 // The counts of process processId as they stand; nothing when that process publishes no
-// census (the bridge was never used there) or the section is not of this layout.
+// census (nobody asked for one there, or the bridge was never used) or the section is not of
+// this layout.
 std::optional<CensusCounts> ReadObjectCensus(DWORD processId);
 
 int32_t LiveGdiObjects(const CensusCounts& counts);

@@ -3,8 +3,8 @@
 // GetGuiResources and GetProcessHandleCount with 0 and PrivateUsage with 0, so those are
 // not used: handles come from the system handle table (NtQuerySystemInformation), windows
 // from the windows the process owns, memory from the working set and PagefileUsage, GDI and
-// USER objects from the object census that the bridge stand-in keeps inside Tarvel's process
-// (its imports of the object makers and releasers lead through counting wrappers).
+// USER objects from the object census that the bridge stand-in puts into Tarvel's process when
+// asked (its imports of the object makers and releasers lead through counting wrappers).
 // docs/SOAK.md holds the numbers.
 #include "AppMessages.h"
 #include "BrightnessFeedClient.h"
@@ -155,6 +155,8 @@ protected:
     // One round first, so that what is made once per process (fonts, classes, caches) is
     // in the "before" figures.
     void WarmUp() {
+        // Tarvel inherits the request for the census.
+        ::SetEnvironmentVariableW(L"ORV_SIM_OBJECT_CENSUS", L"1");
         Launch();
         AwaitWmiWorkerEnd();
         ::PostMessageW(dialog, WM_TRAYNOTIFY, 1, WM_RBUTTONUP);

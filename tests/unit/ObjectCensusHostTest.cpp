@@ -1,4 +1,4 @@
-// The object census installed in this test program by the bridge stand-in, read through the
+// The object census put into this test program by the bridge stand-in, read through the
 // published section as another process would read it: this program's own calls of the GDI
 // and USER object makers are counted, other modules' are not.
 #include <gtest/gtest.h>
@@ -21,8 +21,11 @@ int32_t Live(const simnb::CensusCounts& c, CensusKind kind) { return c.kinds[sta
 
 class ObjectCensusHost : public ::testing::Test {
 protected:
-    // The census begins with the bridge's first use.
-    static void SetUpTestSuite() { s_bridge = new CORVWmiAcpi(); }
+    // The census is loaded when asked for, and begins with the bridge's first use.
+    static void SetUpTestSuite() {
+        ::SetEnvironmentVariableW(L"ORV_SIM_OBJECT_CENSUS", L"1");
+        s_bridge = new CORVWmiAcpi();
+    }
     static void TearDownTestSuite() {
         delete s_bridge;
         s_bridge = nullptr;

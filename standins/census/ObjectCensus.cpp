@@ -1,9 +1,10 @@
-#include "ObjectCensus.h"
-
+// The object census (ObjectCensusView.h) as a library of its own, put into a host program on
+// purpose: the host's imports of the GDI and USER object makers and releasers lead through
+// counting wrappers that forward to the real functions.
 #include <vector>
 
-#include "ImportPatch.h"
-#include "census/ObjectCensusBook.h"
+#include "../common/ImportPatch.h"
+#include "ObjectCensusBook.h"
 
 namespace simnb {
 namespace {
@@ -181,69 +182,44 @@ BOOL WINAPI CountedDestroyIcon(HICON icon) {
 }
 
 // --- installing ------------------------------------------------------------------------
-struct Hook {
-    const char* name;
-    void* wrapper;
-    void (*remember)(void* real);
-};
-
-template <typename Fn>
-void Remember(Fn& real, void* address) {
-    real = reinterpret_cast<Fn>(address);
-}
-
-#define CENSUS_HOOK(name)                                                            \
-    {                                                                                \
-        #name, reinterpret_cast<void*>(&Counted##name),                              \
-            [](void* address) { Remember(real##name, address); }                     \
-    }
-
-const Hook kHooks[] = {
-    CENSUS_HOOK(CreateCompatibleDC), CENSUS_HOOK(DeleteDC),        CENSUS_HOOK(GetDC),
-    CENSUS_HOOK(GetWindowDC),        CENSUS_HOOK(ReleaseDC),       CENSUS_HOOK(BeginPaint),
-    CENSUS_HOOK(EndPaint),           CENSUS_HOOK(CreateBitmap),    CENSUS_HOOK(CreateCompatibleBitmap),
-    CENSUS_HOOK(CreateDIBitmap),     CENSUS_HOOK(CreateDIBSection), CENSUS_HOOK(CreateFontIndirectW),
-    CENSUS_HOOK(CreateFontW),        CENSUS_HOOK(CreatePen),       CENSUS_HOOK(CreateSolidBrush),
-    CENSUS_HOOK(CreateRectRgn),      CENSUS_HOOK(DeleteObject),    CENSUS_HOOK(CreatePopupMenu),
-    CENSUS_HOOK(CreateMenu),         CENSUS_HOOK(DestroyMenu),     CENSUS_HOOK(CreateIconIndirect),
-    CENSUS_HOOK(CopyIcon),           CENSUS_HOOK(DestroyIcon),
-};
-
-#undef CENSUS_HOOK
-
 CensusSection* CreateSection() {
-    std::wstring name = CensusSectionName(GetCurrentProcessId());
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(CensusSection),
-                                        name.c_str());
-    if (mapping == nullptr) return nullptr;
-    // Another holder of the name would mean another process's counts: leave it alone.
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mapping);
-        return nullptr;
-    }
-    void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(CensusSection));
-    // The mapping handle stays open for the process's life, as the view does: the section
-    // must outlive every reader's attempt to open it by name.
-    if (view == nullptr) {
-        CloseHandle(mapping);
-        return nullptr;
-    }
-    auto* section = static_cast<CensusSection*>(view);
+    auto* section = static_cast<CensusSection*>(
+        CreateLifelongSection(CensusSectionName(GetCurrentProcessId()), sizeof(CensusSection)));
+    if (section == nullptr) return nullptr;
     section->version = kCensusVersion;
     section->size = sizeof(CensusSection);
     return section;
 }
 
-// Only the slots that hold what the host would call are redirected; a function the host
-// does not import stays uncounted, and so does everything other modules create.
+// A function the host does not import stays uncounted, and so does everything other modules
+// create.
 uint32_t PatchHost(HMODULE host) {
     uint32_t patched = 0;
-    for (const Hook& hook : kHooks) {
-        std::vector<void**> slots = ImportSlots(host, hook.name);
-        if (slots.empty() || *slots.front() == nullptr) continue;
-        hook.remember(*slots.front());
-        for (void** slot : slots) patched += RedirectImportSlot(slot, hook.wrapper) ? 1 : 0;
-    }
+#define CENSUS_REDIRECT(name) patched += RedirectImports(host, #name, &real##name, &Counted##name)
+    CENSUS_REDIRECT(CreateCompatibleDC);
+    CENSUS_REDIRECT(DeleteDC);
+    CENSUS_REDIRECT(GetDC);
+    CENSUS_REDIRECT(GetWindowDC);
+    CENSUS_REDIRECT(ReleaseDC);
+    CENSUS_REDIRECT(BeginPaint);
+    CENSUS_REDIRECT(EndPaint);
+    CENSUS_REDIRECT(CreateBitmap);
+    CENSUS_REDIRECT(CreateCompatibleBitmap);
+    CENSUS_REDIRECT(CreateDIBitmap);
+    CENSUS_REDIRECT(CreateDIBSection);
+    CENSUS_REDIRECT(CreateFontIndirectW);
+    CENSUS_REDIRECT(CreateFontW);
+    CENSUS_REDIRECT(CreatePen);
+    CENSUS_REDIRECT(CreateSolidBrush);
+    CENSUS_REDIRECT(CreateRectRgn);
+    CENSUS_REDIRECT(DeleteObject);
+    CENSUS_REDIRECT(CreatePopupMenu);
+    CENSUS_REDIRECT(CreateMenu);
+    CENSUS_REDIRECT(DestroyMenu);
+    CENSUS_REDIRECT(CreateIconIndirect);
+    CENSUS_REDIRECT(CopyIcon);
+    CENSUS_REDIRECT(DestroyIcon);
+#undef CENSUS_REDIRECT
     return patched;
 }
 
@@ -262,10 +238,11 @@ BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
 }
 
 }  // namespace
-
-void InstallObjectCensus() {
-    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    InitOnceExecuteOnce(&once, &InstallOnce, nullptr, nullptr);
-}
-
 }  // namespace simnb
+
+// Called by whoever put the census into the process, after loading it (not from DllMain,
+// so that nothing of it runs under the loader lock); later calls return at once.
+extern "C" __declspec(dllexport) void __cdecl InstallObjectCensus() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, &simnb::InstallOnce, nullptr, nullptr);
+}

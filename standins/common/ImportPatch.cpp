@@ -52,3 +52,20 @@ bool RedirectImportSlot(void** slot, void* target) {
 }
 
 }  // namespace simnb
+
+namespace simnb {
+
+void* CreateLifelongSection(const std::wstring& name, DWORD size) {
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
+    if (mapping == nullptr) return nullptr;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    // The mapping handle stays open with the view, never closed.
+    void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, size);
+    if (view == nullptr) CloseHandle(mapping);
+    return view;
+}
+
+}  // namespace simnb
