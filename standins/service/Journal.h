@@ -1,6 +1,6 @@
 // What the simulated notebook saw and did, in order. Every entry has a sequence number
 // that keeps growing (also across clear), the absolute time in 100-ns units, a source
-// ("fw", "ctl", "event", later the GPU stand-ins) and its details as one line of text.
+// ("fw", "ctl", "event", "nv", "adl") and its details as one line of text.
 #pragma once
 #include <cstdint>
 #include <deque>

@@ -5,15 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 #include "../common/PipeNames.h"
 #include "../common/TextCodec.h"
 #include "../common/UniqueHandle.h"
-#include "ServiceHost.h"
-#include "firmware/FirmwareDomain.h"
-#include "gpu/GpuDomain.h"
+#include "Notebook.h"
 
 namespace {
 
@@ -61,21 +58,19 @@ int main() {
         if (!watched.Valid()) return 0;  // the process we serve is already gone
     }
 
-    simnb::ServiceHost host;
+    simnb::Notebook notebook;
     if (!options.quiet) {
-        host.GetJournal().SetObserver([](const std::string& line) {
+        notebook.journal.SetObserver([](const std::string& line) {
             std::fprintf(stdout, "%s\n", line.c_str());
             std::fflush(stdout);
         });
     }
-    host.AddDomain(std::make_unique<simnb::FirmwareDomain>(host.GetJournal()));
-    host.AddDomain(std::make_unique<simnb::GpuDomain>(host.GetJournal()));
     std::string error;
-    if (!host.Start(&error)) {
+    if (!notebook.Start(&error)) {
         std::fprintf(stderr, "simnotebook: %s\n", error.c_str());
         return 1;
     }
-    host.RunUntilQuit(watched.Get());
-    host.Stop();
+    notebook.RunUntilQuit(watched.Get());
+    notebook.Stop();
     return 0;
 }

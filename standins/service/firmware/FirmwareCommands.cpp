@@ -23,21 +23,6 @@ bool ParseOnOff(const std::string& word, bool* on) {
 
 }  // namespace
 
-void FirmwareDomain::RegisterCommands(CommandRegistry& registry) {
-    registry.Add("set", "set KEY VALUE             e.g. set AP:6 5", [this](const Args& a) { return SetCommand(a); });
-    registry.Add("get", "get KEY", [this](const Args& a) { return GetCommand(a); });
-    registry.Add("vars", "vars                      every variable: KEY VALUE", [this](const Args& a) {
-        return a.empty() ? Ok(m_variables.List()) : Fail("usage: vars");
-    });
-    registry.Add("event", "event WPARAM              e.g. event 0x60", [this](const Args& a) { return EventCommand(a); });
-    registry.Add("fault refuse", "fault refuse on|off|next N", [this](const Args& a) { return RefuseCommand(a); });
-    registry.Add("fault reply", "fault reply TEXT|digits800|off [--once]",
-                 [this](const Args& a) { return ReplyCommand(a); });
-    registry.Add("fault keep", "fault keep KEY VALUE|off, fault keep off",
-                 [this](const Args& a) { return KeepCommand(a); });
-    registry.Add("fault absent", "fault absent on|off", [this](const Args& a) { return AbsentCommand(a); });
-}
-
 CommandReply FirmwareDomain::SetCommand(const Args& args) {
     int64_t value = 0;
     if (args.size() != 2) return Fail("usage: set KEY VALUE");

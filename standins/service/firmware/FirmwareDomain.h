@@ -5,7 +5,7 @@
 #include <string>
 
 #include "../../common/SimSync.h"
-#include "../Domain.h"
+#include "../Commands.h"
 #include "../Journal.h"
 #include "../PipeServer.h"
 #include "EventHub.h"
@@ -14,21 +14,19 @@
 
 namespace simnb {
 
-class FirmwareDomain : public Domain {
+class FirmwareDomain {
 public:
     explicit FirmwareDomain(Journal& journal);
 
-    void RegisterCommands(CommandRegistry& registry) override;
-    bool Start() override;
-    void Stop() override;
-    void Reset() override;
-    std::string Status() const override;
-
-private:
-    // FirmwareConnection.cpp: what arrives on the firmware pipe.
-    void ServeConnection(const PipeChannel& channel, HANDLE cancel);
-    void ServeCall(const PipeChannel& channel, HANDLE cancel, const std::string& message);
-    void ServeSubscription(const PipeChannel& channel, HANDLE cancel, const std::string& message);
+    // Opens the firmware pipe (unless the firmware is absent); false when it cannot serve.
+    bool Start();
+    // Closes the pipe and waits until every connection is gone.
+    void Stop();
+    // Back to the state of a freshly started service: defaults, no faults, present.
+    void Reset();
+    // Lines of "name value" for the status command.
+    std::string Status() const;
+    std::string Variables() const { return m_variables.List(); }
 
     // FirmwareCommands.cpp: what notebookctl can do to the firmware.
     CommandReply SetCommand(const Args& args);
@@ -38,6 +36,13 @@ private:
     CommandReply ReplyCommand(const Args& args);
     CommandReply KeepCommand(const Args& args);
     CommandReply AbsentCommand(const Args& args);
+
+private:
+    // FirmwareConnection.cpp: what arrives on the firmware pipe.
+    void ServeConnection(const PipeChannel& channel, HANDLE cancel);
+    void ServeCall(const PipeChannel& channel, HANDLE cancel, const std::string& message);
+    void ServeSubscription(const PipeChannel& channel, HANDLE cancel, const std::string& message);
+
     void SetAbsent(bool absent);
 
     Journal& m_journal;

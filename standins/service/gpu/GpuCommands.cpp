@@ -92,20 +92,6 @@ bool ParseHoldFault(const Args& args, std::optional<HoldFault>* hold) {
 
 }  // namespace
 
-void GpuDomain::RegisterCommands(CommandRegistry& registry) {
-    registry.Add("gpu status", "gpu status                clock states, counts, clock info, faults",
-                 [this](const Args& a) { return a.empty() ? Ok(FullStatus()) : Fail("usage: gpu status"); });
-    registry.Add("gpu set", "gpu set displays|physical|logical N", [this](const Args& a) { return GpuSetCommand(a); });
-    registry.Add("nv fault",
-                 "nv fault status ID|NAME STATUS|off [--at N|--index N], nv fault offer ID|NAME on|off, "
-                 "nv fault hold ID|NAME [--value N]|apply|revert|off, nv fault release, nv fault off",
-                 [this](const Args& a) { return NvFaultCommand(a); });
-    registry.Add("adl fault", "adl fault status NAME STATUS|off [--at N], adl fault off",
-                 [this](const Args& a) { return AdlFaultCommand(a); });
-    registry.Add("adl set", "adl set flags N, adl set memory|engine default|current|max|min|requested|applied N",
-                 [this](const Args& a) { return AdlSetCommand(a); });
-}
-
 CommandReply GpuDomain::GpuSetCommand(const Args& args) {
     uint64_t count = 0;
     if (args.size() != 2 || !ParseUnsigned(args[1], &count)) return Fail("usage: gpu set displays|physical|logical N");

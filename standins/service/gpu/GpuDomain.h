@@ -5,7 +5,7 @@
 #include <string>
 
 #include "../../common/SimSync.h"
-#include "../Domain.h"
+#include "../Commands.h"
 #include "../Journal.h"
 #include "../PipeServer.h"
 #include "AdlModel.h"
@@ -15,15 +15,25 @@
 
 namespace simnb {
 
-class GpuDomain : public Domain {
+class GpuDomain {
 public:
     explicit GpuDomain(Journal& journal);
 
-    void RegisterCommands(CommandRegistry& registry) override;
-    bool Start() override;
-    void Stop() override;
-    void Reset() override;
-    std::string Status() const override;
+    // Opens the GPU pipe; false when it cannot serve.
+    bool Start();
+    // Closes the pipe and waits until every connection is gone.
+    void Stop();
+    // Back to the state of a freshly started service: defaults, no faults, holds released.
+    void Reset();
+    // The clock states, for the status command.
+    std::string Status() const;
+
+    // GpuCommands.cpp: what notebookctl can do to the GPU.
+    CommandReply GpuSetCommand(const Args& args);
+    CommandReply NvFaultCommand(const Args& args);
+    CommandReply AdlFaultCommand(const Args& args);
+    CommandReply AdlSetCommand(const Args& args);
+    std::string FullStatus() const;
 
 private:
     void ServeConnection(const PipeChannel& channel, HANDLE cancel);
@@ -43,13 +53,6 @@ private:
     std::string AdlInfoGet(const GpuRequest& request);
     std::string AdlConfigSet(const GpuRequest& request);
     std::string AdlOther(const GpuRequest& request);
-
-    // GpuCommands.cpp: what notebookctl can do to the GPU.
-    CommandReply GpuSetCommand(const Args& args);
-    CommandReply NvFaultCommand(const Args& args);
-    CommandReply AdlFaultCommand(const Args& args);
-    CommandReply AdlSetCommand(const Args& args);
-    std::string FullStatus() const;
 
     std::string LoadEntry(const std::string& source, const GpuRequest& request);
 
