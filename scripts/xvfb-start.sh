@@ -19,10 +19,14 @@ for n in $(seq 90 140); do
         kill -0 $pid 2>/dev/null || break
         sleep 0.1
     done
-    if kill -0 $pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+    # Two sessions starting at once may pick the same display: the socket then belongs to
+    # the one whose pid the lock file names, and the other tries the next display.
+    if kill -0 $pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] &&
+        [ "$(tr -d ' \n' < "/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ]; then
         echo $pid > "$state/xvfb.pid"; echo ":$n" > "$state/xvfb.display"
         echo ":$n"; exit 0
     fi
+    kill $pid 2>/dev/null || true
 done
 echo "xvfb-start: no free display" >&2
 exit 1
