@@ -24,7 +24,7 @@ dir=$TARVEL_WINE32
 # What the folder was made from; a different system Wine makes it again.
 wine_version=$(dpkg-query -W -f='${Version}' libwine 2>/dev/null || true)
 [ -n "$wine_version" ] || { echo "wine32-setup: the system's 64-bit Wine (libwine) is not installed" >&2; exit 1; }
-stamp="layout 2, wine $wine_version"
+stamp="layout 3, wine $wine_version"
 
 mkdir -p "$(dirname "$dir")"
 exec 9>"$dir.lock"
@@ -127,10 +127,16 @@ preloader=$(find "$root/usr/lib/wine" -maxdepth 1 -name 'wine-preloader*' | sort
 cp "$preloader" "$loader/wine-preloader"
 # Without the preloader every 32-bit process spends about a minute before it starts.
 # The paths are relative to this folder, so the cache can be moved.
+# qemu asks for huge pages for the code it translates, and that code is part of the emulated
+# program's working set: with huge pages a program's memory figures would jump by 2 MiB
+# whenever the emulator translates a little more, so they are turned off for the emulator
+# (prctl PR_SET_THP_DISABLE = 41, syscall 157 on x86_64, through perl, which every Debian
+# has). Where the kernel refuses, the emulator runs as before.
 cat > "$loader/wine" <<'SH'
 #!/bin/sh
 d=$(cd "$(dirname "$0")/../../.." && pwd)
-WINELOADERNOEXEC=1 exec "$d/qemu-i386-static" -L "$d/root" -0 "$d/usr/lib/wine/wine-preloader" \
+WINELOADERNOEXEC=1 exec perl -e 'syscall(157, 41, 1, 0, 0, 0); exec { $ARGV[0] } @ARGV or die "wine: $!\n"' \
+    "$d/qemu-i386-static" -L "$d/root" -0 "$d/usr/lib/wine/wine-preloader" \
     "$d/usr/lib/wine/wine-preloader" "$d/root/usr/lib/wine/wine" "$@"
 SH
 chmod +x "$loader/wine"
