@@ -203,7 +203,7 @@ bool IsSubscription(const simnb::JournalEntry& e) { return e.source == "fw" && e
 // dialog once the About window exists (the step before the last). Null on failure.
 HWND StartOnNotebook(Program& program, const wchar_t* exe, const char* who, bool record) {
     simnb::SimNotebookClient notebook;
-    if (!notebook.Reset() || !notebook.SetVar("System:0", 2) || !notebook.SetVar("AP:6", 256)) {
+    if (!notebook.Ok({"reset"}) || !notebook.SetVar("System:0", 2) || !notebook.SetVar("AP:6", 256)) {
         Note("the simulated notebook does not answer");
         return nullptr;
     }

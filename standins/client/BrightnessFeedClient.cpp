@@ -2,29 +2,16 @@
 
 namespace simnb {
 
-BrightnessFeedClient::~BrightnessFeedClient() {
-    if (m_section != nullptr) UnmapViewOfFile(m_section);
-}
-
 bool BrightnessFeedClient::Open(DWORD processId) {
-    if (m_section != nullptr) return true;
-    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_WRITE | FILE_MAP_READ, FALSE, BrightnessFeedSectionName(processId).c_str()));
-    if (!mapping.Valid()) return false;
-    auto* section = static_cast<BrightnessFeedSection*>(
-        MapViewOfFile(mapping.Get(), FILE_MAP_WRITE | FILE_MAP_READ, 0, 0, sizeof(BrightnessFeedSection)));
-    if (section == nullptr) return false;
-    if (section->version != kBrightnessFeedVersion || section->size != sizeof(BrightnessFeedSection)) {
-        UnmapViewOfFile(section);
-        return false;
-    }
+    if (m_section) return true;
+    m_section = OpenMappedSection<BrightnessFeedSection>(BrightnessFeedSectionName(processId), kBrightnessFeedVersion,
+                                                         FILE_MAP_WRITE | FILE_MAP_READ);
     m_processId = processId;
-    m_mapping = std::move(mapping);
-    m_section = section;
-    return true;
+    return m_section != nullptr;
 }
 
 bool BrightnessFeedClient::Start(BYTE brightness) {
-    if (m_section == nullptr) return false;
+    if (!m_section) return false;
     UniqueHandle start(OpenEventW(EVENT_MODIFY_STATE, FALSE, BrightnessFeedStartName(m_processId).c_str()));
     if (!start.Valid()) return false;  // no sink was subscribed, so nothing feeds
     InterlockedExchange(&m_section->brightness, brightness);
@@ -33,19 +20,7 @@ bool BrightnessFeedClient::Start(BYTE brightness) {
 }
 
 void BrightnessFeedClient::Stop() {
-    if (m_section != nullptr) InterlockedExchange(&m_section->feeding, 0);
-}
-
-std::optional<BrightnessFeedCounts> BrightnessFeedClient::Counts() const {
-    if (m_section == nullptr) return std::nullopt;
-    BrightnessFeedCounts counts;
-    counts.sinks = m_section->sinks;
-    counts.statusReports = m_section->statusReports;
-    counts.indications = m_section->indications;
-    counts.sendsBegun = m_section->sendsBegun;
-    counts.sendsDelivered = m_section->sendsDelivered;
-    counts.sendsToNoWindow = m_section->sendsToNoWindow;
-    return counts;
+    if (m_section) InterlockedExchange(&m_section->feeding, 0);
 }
 
 }  // namespace simnb

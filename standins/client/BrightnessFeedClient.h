@@ -5,40 +5,24 @@
 #pragma once
 #include <windows.h>
 
-#include <optional>
-
-#include "../common/UniqueHandle.h"
+#include "MappedSection.h"
 #include "brightness/BrightnessFeedView.h"
 
 namespace simnb {
 
-struct BrightnessFeedCounts {
-    LONG sinks = 0;
-    LONG statusReports = 0;
-    LONG indications = 0;
-    LONG sendsBegun = 0;
-    LONG sendsDelivered = 0;
-    LONG sendsToNoWindow = 0;
-};
-
 class BrightnessFeedClient {
 public:
-    BrightnessFeedClient() = default;
-    ~BrightnessFeedClient();
-    BrightnessFeedClient(const BrightnessFeedClient&) = delete;
-    BrightnessFeedClient& operator=(const BrightnessFeedClient&) = delete;
-
     // False while processId publishes no section of this layout (the bridge was not used yet).
     bool Open(DWORD processId);
     // Events as fast as possible, each carrying brightness, until Stop.
     bool Start(BYTE brightness);
     void Stop();
-    std::optional<BrightnessFeedCounts> Counts() const;
+    // The counts as the bridge keeps them (live); null before Open succeeded.
+    const BrightnessFeedSection* Counts() const { return m_section.get(); }
 
 private:
     DWORD m_processId = 0;
-    UniqueHandle m_mapping;
-    BrightnessFeedSection* m_section = nullptr;
+    MappedSection<BrightnessFeedSection> m_section;
 };
 
 }  // namespace simnb

@@ -60,4 +60,20 @@ bool ParseJournalLine(const std::string& line, JournalEntry* entry) {
     return true;
 }
 
+std::vector<JournalEntry> GpuEntries(const std::vector<JournalEntry>& journal, const std::string& action) {
+    std::vector<JournalEntry> found;
+    for (const JournalEntry& e : journal) {
+        if ((e.source == "nv" || e.source == "adl") && (action.empty() || e.Action() == action)) found.push_back(e);
+    }
+    return found;
+}
+
+std::vector<uint32_t> NvQueries(const std::vector<JournalEntry>& journal) {
+    std::vector<uint32_t> ids;
+    for (const JournalEntry& e : GpuEntries(journal, "query")) {
+        if (e.source == "nv") ids.push_back(static_cast<uint32_t>(std::strtoul(e.Field("id").value_or("").c_str(), nullptr, 16)));
+    }
+    return ids;
+}
+
 }  // namespace simnb

@@ -1,34 +1,13 @@
 #include "ObjectCensusReader.h"
 
-#include "../common/UniqueHandle.h"
+#include "MappedSection.h"
 
 namespace simnb {
-namespace {
-
-class MappedView {
-public:
-    explicit MappedView(const void* view) : m_view(view) {}
-    ~MappedView() {
-        if (m_view != nullptr) UnmapViewOfFile(m_view);
-    }
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
-    const CensusSection* Get() const { return static_cast<const CensusSection*>(m_view); }
-
-private:
-    const void* m_view;
-};
-
-}  // namespace
 
 std::optional<CensusCounts> ReadObjectCensus(DWORD processId) {
-    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, CensusSectionName(processId).c_str()));
-    if (!mapping.Valid()) return std::nullopt;
-    MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(CensusSection)));
-    const CensusSection* section = view.Get();
-    if (section == nullptr || section->version != kCensusVersion || section->size != sizeof(CensusSection)) {
-        return std::nullopt;
-    }
+    MappedSection<const CensusSection> section =
+        OpenMappedSection<const CensusSection>(CensusSectionName(processId), kCensusVersion, FILE_MAP_READ);
+    if (!section) return std::nullopt;
     // The owner writes between two steps of the sequence; a copy taken while it was even and
     // unchanged is whole.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -42,24 +21,16 @@ std::optional<CensusCounts> ReadObjectCensus(DWORD processId) {
     return std::nullopt;
 }
 
-int32_t LiveGdiObjects(const CensusCounts& counts) {
+int32_t LiveObjects(const CensusCounts& counts, bool gdi) {
     int32_t live = 0;
     for (uint32_t i = 0; i < kCensusKindCount; ++i) {
-        if (IsGdiKind(static_cast<CensusKind>(i))) live += counts.kinds[i].live;
-    }
-    return live;
-}
-
-int32_t LiveUserObjects(const CensusCounts& counts) {
-    int32_t live = 0;
-    for (uint32_t i = 0; i < kCensusKindCount; ++i) {
-        if (!IsGdiKind(static_cast<CensusKind>(i))) live += counts.kinds[i].live;
+        if (IsGdiKind(static_cast<CensusKind>(i)) == gdi) live += counts.kinds[i].live;
     }
     return live;
 }
 
 std::string DescribeCensus(const CensusCounts& counts) {
-    std::string text = "gdi=" + std::to_string(LiveGdiObjects(counts)) + " user=" + std::to_string(LiveUserObjects(counts));
+    std::string text = "gdi=" + std::to_string(LiveObjects(counts, true)) + " user=" + std::to_string(LiveObjects(counts, false));
     for (uint32_t i = 0; i < kCensusKindCount; ++i) {
         const CensusKindCounts& k = counts.kinds[i];
         text += std::string(" ") + CensusKindName(static_cast<CensusKind>(i)) + "=" + std::to_string(k.live) + "/" +

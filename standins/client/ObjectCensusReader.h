@@ -14,8 +14,8 @@ namespace simnb {
 // this layout.
 std::optional<CensusCounts> ReadObjectCensus(DWORD processId);
 
-int32_t LiveGdiObjects(const CensusCounts& counts);
-int32_t LiveUserObjects(const CensusCounts& counts);
+// The live objects of the GDI kinds (gdi) or of the USER kinds (menus, icons).
+int32_t LiveObjects(const CensusCounts& counts, bool gdi);
 
 // One line: "gdi=N user=N memoryDC=live/created/destroyed ... foreign=N reused=N patched=N".
 std::string DescribeCensus(const CensusCounts& counts);

@@ -40,12 +40,6 @@ ControlAnswer SimNotebookClient::Command(const std::vector<std::string>& words) 
     return answer;
 }
 
-bool SimNotebookClient::IsRunning() const { return Command({"status"}).ok; }
-
-bool SimNotebookClient::SetVar(const std::string& key, int64_t value) const {
-    return Succeeds({"set", key, std::to_string(value)});
-}
-
 std::optional<int64_t> SimNotebookClient::GetVar(const std::string& key) const {
     ControlAnswer answer = Command({"get", key});
     if (!answer.ok) return std::nullopt;
@@ -65,33 +59,11 @@ std::vector<JournalEntry> SimNotebookClient::Journal(uint64_t since) const {
     return entries;
 }
 
-bool SimNotebookClient::Clear() const { return Succeeds({"clear"}); }
-bool SimNotebookClient::Reset() const { return Succeeds({"reset"}); }
-
 int SimNotebookClient::RaiseEvent(uint64_t wParam) const {
     ControlAnswer answer = Command({"event", std::to_string(wParam)});
     if (!answer.ok || answer.text.compare(0, 12, "subscribers=") != 0) return -1;
     return std::atoi(answer.text.c_str() + 12);
 }
-
-bool SimNotebookClient::RefuseAll(bool on) const { return Succeeds({"fault", "refuse", on ? "on" : "off"}); }
-bool SimNotebookClient::RefuseNext(unsigned count) const {
-    return Succeeds({"fault", "refuse", "next", std::to_string(count)});
-}
-
-bool SimNotebookClient::ReplyText(const std::string& text, bool once) const {
-    if (once) return Succeeds({"fault", "reply", text, "--once"});
-    return Succeeds({"fault", "reply", text});
-}
-
-bool SimNotebookClient::ReplyDigits800(bool once) const { return ReplyText("digits800", once); }
-bool SimNotebookClient::ReplyOff() const { return Succeeds({"fault", "reply", "off"}); }
-
-bool SimNotebookClient::Keep(const std::string& key, int64_t value) const {
-    return Succeeds({"fault", "keep", key, std::to_string(value)});
-}
-bool SimNotebookClient::KeepOff(const std::string& key) const { return Succeeds({"fault", "keep", key, "off"}); }
-bool SimNotebookClient::SetAbsent(bool absent) const { return Succeeds({"fault", "absent", absent ? "on" : "off"}); }
 
 std::optional<std::string> SimNotebookClient::StatusValue(const std::string& name) const {
     ControlAnswer answer = Command({"status"});

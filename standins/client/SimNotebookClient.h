@@ -1,6 +1,7 @@
 // Talks to the simulated notebook (simnotebook.exe) over its control pipe: for notebookctl
 // and for tests that run Tarvel or the bridge library against it. Small and synchronous:
-// each call is one command and its answer.
+// each call is one command and its answer. A command is notebookctl's words (see
+// standins/README.md), e.g. Ok({"fault", "refuse", "on"}) or Ok({"nv", "fault", "release"}).
 #pragma once
 #include <windows.h>
 
@@ -28,6 +29,12 @@ struct JournalEntry {
 
 bool ParseJournalLine(const std::string& line, JournalEntry* entry);
 
+// The GPU stand-ins' entries ("nv", "adl"), in order; with an action, only the entries of
+// that call ("NvPrivate_B23B70EE", "ADL_Main_Control_Create", "query").
+std::vector<JournalEntry> GpuEntries(const std::vector<JournalEntry>& journal, const std::string& action = "");
+// The identifiers nvapi_QueryInterface was asked for, in order.
+std::vector<uint32_t> NvQueries(const std::vector<JournalEntry>& journal);
+
 struct ControlAnswer {
     bool ok = false;
     bool reached = false;  // false: the service did not answer at all
@@ -37,31 +44,19 @@ struct ControlAnswer {
 class SimNotebookClient {
 public:
     ControlAnswer Command(const std::vector<std::string>& words) const;
-    bool IsRunning() const;
+    // The service took the command.
+    bool Ok(const std::vector<std::string>& words) const { return Command(words).ok; }
+    bool IsRunning() const { return Ok({"status"}); }
 
-    bool SetVar(const std::string& key, int64_t value) const;
+    bool SetVar(const std::string& key, int64_t value) const { return Ok({"set", key, std::to_string(value)}); }
     std::optional<int64_t> GetVar(const std::string& key) const;
     std::vector<JournalEntry> Journal(uint64_t since = 0) const;
-    bool Clear() const;
-    // Defaults, no faults, empty journal.
-    bool Reset() const;
     // The number of subscribers the event reached, or -1 when the service did not take it.
     int RaiseEvent(uint64_t wParam) const;
-
-    bool RefuseAll(bool on) const;
-    bool RefuseNext(unsigned count) const;
-    bool ReplyText(const std::string& text, bool once = false) const;
-    bool ReplyDigits800(bool once = false) const;
-    bool ReplyOff() const;
-    bool Keep(const std::string& key, int64_t value) const;
-    bool KeepOff(const std::string& key) const;
-    bool SetAbsent(bool absent) const;
-    // The status lines as "name value" pairs, e.g. {"subscribers", "1"}.
+    // A value of the status lines, e.g. "subscribers" or "nv-clocks" ("default",
+    // "overclocked", or "none" without a GPU; "adl-clocks" may also be "custom").
     std::optional<std::string> StatusValue(const std::string& name) const;
     bool Quit() const;
-
-private:
-    bool Succeeds(const std::vector<std::string>& words) const { return Command(words).ok; }
 };
 
 // A simnotebook.exe that this process started (beside its own executable) and stops again.
@@ -74,10 +69,9 @@ public:
 
     // Starts the service and waits until its control pipe answers. With tiedToUs, the
     // service also ends when this process ends, so a crashed test leaves nothing behind.
-    bool Start(std::string* error = nullptr, bool tiedToUs = true, DWORD timeoutMs = 15000);
+    bool Start(std::string* error, bool tiedToUs = true);
     // "quit", then waits for the process; terminates it if it does not leave.
     void Stop();
-    bool Running() const { return m_process.Valid(); }
     // Leaves the service running on its own (notebookctl start).
     void Detach() { m_process.Reset(); }
 

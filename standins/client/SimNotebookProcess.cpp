@@ -4,6 +4,7 @@ namespace simnb {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+constexpr DWORD kStartTimeoutMs = 15000;
 constexpr DWORD kQuitWaitMs = 5000;
 
 }  // namespace
@@ -17,9 +18,7 @@ std::wstring ExecutableFolder() {
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
-bool SimNotebookProcess::Start(std::string* error, bool tiedToUs, DWORD timeoutMs) {
-    std::string ignored;
-    if (error == nullptr) error = &ignored;
+bool SimNotebookProcess::Start(std::string* error, bool tiedToUs) {
     if (m_process.Valid()) return true;
     SimNotebookClient client;
     if (client.IsRunning()) {
@@ -40,7 +39,7 @@ bool SimNotebookProcess::Start(std::string* error, bool tiedToUs, DWORD timeoutM
     CloseHandle(info.hThread);
     m_process.Reset(info.hProcess);
 
-    for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
+    for (DWORD waited = 0; waited < kStartTimeoutMs; waited += kPollMs) {
         if (client.IsRunning()) return true;
         if (WaitForSingleObject(m_process.Get(), kPollMs) == WAIT_OBJECT_0) {
             DWORD code = 0;

@@ -95,21 +95,15 @@ PipeIo PipeChannel::Read(std::string& message, size_t maxSize, DWORD timeoutMs, 
     return tooLarge ? PipeIo::TooLarge : PipeIo::Ok;
 }
 
-UniqueHandle ConnectToPipe(const wchar_t* name, DWORD busyWaitMs, DWORD* error) {
+UniqueHandle ConnectToPipe(const wchar_t* name, DWORD busyWaitMs) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         UniqueHandle pipe(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED, nullptr));
         if (pipe.Valid()) {
             DWORD mode = PIPE_READMODE_MESSAGE;
-            if (!SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr)) {
-                if (error != nullptr) *error = GetLastError();
-                return UniqueHandle();
-            }
-            return pipe;
+            return SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr) ? std::move(pipe) : UniqueHandle();
         }
-        DWORD failure = GetLastError();
-        if (error != nullptr) *error = failure;
-        if (failure != ERROR_PIPE_BUSY || attempt > 0 || busyWaitMs == 0) break;
+        if (GetLastError() != ERROR_PIPE_BUSY || attempt > 0 || busyWaitMs == 0) break;
         if (!WaitNamedPipeW(name, busyWaitMs)) break;
     }
     return UniqueHandle();

@@ -15,7 +15,6 @@ public:
     explicit PipeChannel(UniqueHandle pipe) : m_pipe(std::move(pipe)) {}
 
     bool Valid() const { return m_pipe.Valid(); }
-    HANDLE Handle() const { return m_pipe.Get(); }
 
     PipeIo Write(const void* data, size_t size, DWORD timeoutMs, HANDLE cancel = nullptr) const;
     PipeIo Write(const std::string& message, DWORD timeoutMs, HANDLE cancel = nullptr) const {
@@ -31,7 +30,7 @@ private:
 };
 
 // Opens the client end of a pipe in message read mode. A busy pipe is waited for at most
-// busyWaitMs; a missing pipe fails at once. On failure the Win32 error is left in *error.
-UniqueHandle ConnectToPipe(const wchar_t* name, DWORD busyWaitMs, DWORD* error = nullptr);
+// busyWaitMs; a missing pipe fails at once.
+UniqueHandle ConnectToPipe(const wchar_t* name, DWORD busyWaitMs);
 
 }  // namespace simnb

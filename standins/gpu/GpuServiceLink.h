@@ -5,21 +5,68 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+#include "../common/PipeChannel.h"
+#include "../common/TextCodec.h"
+#include "GpuWire.h"
 
 namespace simnb {
 
-std::optional<std::vector<int64_t>> AskGpuService(const std::string& request);
+using GpuAnswer = std::optional<std::vector<int64_t>>;
+
+inline GpuAnswer AskGpuService(const std::string& request) {
+    constexpr DWORD kBusyWaitMs = 1000;
+    constexpr DWORD kTransferTimeoutMs = 3000;
+    PipeChannel channel(ConnectToPipe(kGpuPipeName, kBusyWaitMs));
+    std::string answer;
+    if (channel.Write(request, kTransferTimeoutMs) != PipeIo::Ok ||
+        channel.Read(answer, kMaxGpuMessageBytes, kTransferTimeoutMs) != PipeIo::Ok) {
+        return std::nullopt;
+    }
+    std::vector<int64_t> numbers;
+    const char* p = answer.c_str();
+    for (char* end = nullptr;; p = end) {
+        long long value = std::strtoll(p, &end, 10);
+        if (end == p) break;
+        numbers.push_back(value);
+    }
+    if (numbers.empty()) return std::nullopt;
+    return numbers;
+}
 
 // The answer's first number (the call's status), or fallback when there was no answer.
-int32_t StatusOf(const std::optional<std::vector<int64_t>>& answer, int32_t fallback);
+inline int32_t StatusOf(const GpuAnswer& answer, int32_t fallback) {
+    return answer ? static_cast<int32_t>(answer->front()) : fallback;
+}
+
+inline std::string RequestWord(const std::string& word) { return word; }
+inline std::string RequestWord(const char* word) { return word; }
+// Numbers in decimal; a flag is 1 or 0.
+template <typename Number, typename = std::enable_if_t<std::is_arithmetic_v<Number>>>
+std::string RequestWord(Number number) {
+    return std::to_string(number);
+}
+
+// The words, one blank between each two.
+template <typename... Words>
+std::string Request(const Words&... words) {
+    std::string line;
+    ((line += RequestWord(words) + " "), ...);
+    line.pop_back();
+    return line;
+}
 
 // Tells the service that a process loaded this stand-in, and from where.
-void AnnounceLoad(const char* source, HMODULE module);
-
-std::string Word(int64_t value);
-std::string PointerWord(const void* pointer);
+inline void AnnounceLoad(const char* source, HMODULE module) {
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) path[0] = L'\0';
+    AskGpuService(Request(source, "load", GetCurrentProcessId(), Utf8FromWide(path)));
+}
 
 }  // namespace simnb

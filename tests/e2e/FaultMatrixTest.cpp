@@ -4,7 +4,6 @@
 // never writes AP:6 after a read that failed. docs/FAULTS.md lists the cases.
 #include "AppMessages.h"
 #include "RunningTarvel.h"
-#include "SimGpuClient.h"
 #include "VendorLibraries.h"
 #include <gtest/gtest.h>
 #include <thread>
@@ -83,7 +82,6 @@ std::vector<std::string> Without(const std::vector<std::string>& calls, const st
 
 class FaultMatrix : public RunningTarvel {
 protected:
-    simnb::SimGpuClient gpu;
 
     // Tarvel running with the overclock applied and AP:6 = kBase | 1.
     void LaunchApplied() {
@@ -106,12 +104,12 @@ protected:
 
 TEST_F(FaultMatrix, FirmwareAbsentAtStartThenBack) {
     ASSERT_TRUE(notebook.SetVar("AP:6", kBase));
-    ASSERT_TRUE(notebook.SetAbsent(true));
+    ASSERT_TRUE(notebook.Ok({"fault", "absent", "on"}));
     Launch();
     // Nothing reached the firmware; the option reads as off, so nothing was switched.
     EXPECT_TRUE(Without(CallsSinceMark(), "Q ").empty());
-    EXPECT_EQ(gpu.NvClocks(), "default");
-    ASSERT_TRUE(notebook.SetAbsent(false));
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
+    ASSERT_TRUE(notebook.Ok({"fault", "absent", "off"}));
     // The bridge keeps trying the subscription that found no firmware at start-up, so once
     // the firmware is back its events reach Tarvel: the option now reads as on, and Tarvel
     // applies the overclock it was asked for.
@@ -121,7 +119,7 @@ TEST_F(FaultMatrix, FirmwareAbsentAtStartThenBack) {
     ASSERT_TRUE(WaitForCall("S AP:6=" + std::to_string(kBase | 1), 20s));
     WaitUntilQuiet();
     EXPECT_EQ(CallsSinceMark(), Concat({{"Q System:0"}, NvApplyCalls(kBase)}));
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     // Commands work as well.
     Command(kDisable);
@@ -132,11 +130,11 @@ TEST_F(FaultMatrix, FirmwareAbsentAtStartThenBack) {
 
 TEST_F(FaultMatrix, FirmwareGoingAwayWhileRunningAndComingBack) {
     LaunchApplied();
-    ASSERT_TRUE(notebook.SetAbsent(true));
+    ASSERT_TRUE(notebook.Ok({"fault", "absent", "on"}));
     Command(kDisable);  // the driver calls are made; AP:6 cannot be read, so it is not written
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"B23B70EE 0", "FA579A0F 1"}));
-    EXPECT_EQ(gpu.NvClocks(), "default");
-    ASSERT_TRUE(notebook.SetAbsent(false));
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
+    ASSERT_TRUE(notebook.Ok({"fault", "absent", "off"}));
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     // The subscription was cut with the firmware; the bridge makes it again.
     ASSERT_TRUE(WaitUntil([&] { return notebook.StatusValue("subscribers") == std::optional<std::string>("1"); }, 10s));
@@ -155,7 +153,7 @@ TEST_F(FaultMatrix, FirmwareGoingAwayWhileRunningAndComingBack) {
 
 TEST_F(FaultMatrix, RefusedRequestsNeverLeadToAWrite) {
     LaunchApplied();
-    ASSERT_TRUE(notebook.RefuseAll(true));
+    ASSERT_TRUE(notebook.Ok({"fault", "refuse", "on"}));
     Mark();
     ::PostMessageW(dialog, WM_COMMAND, kDisable, 0);
     ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
@@ -163,7 +161,7 @@ TEST_F(FaultMatrix, RefusedRequestsNeverLeadToAWrite) {
     // The driver calls are made; each read of AP:6 is refused, and nothing is written.
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"B23B70EE 0", "FA579A0F 1", "Q AP:6", "Q AP:6", "B23B70EE 1",
                                                           "FDFC7D49 1 0", "FA579A0F 0"}));
-    ASSERT_TRUE(notebook.RefuseAll(false));
+    ASSERT_TRUE(notebook.Ok({"fault", "refuse", "off"}));
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     ExpectSurvivedWithInvariants();
 }
@@ -174,7 +172,7 @@ TEST_F(FaultMatrix, MalformedRepliesNeverReachAp6) {
     LaunchApplied();
     const std::string texts[] = {"", "abc", "  12 and more", "4294967553", "-2147483649", "0x101"};
     for (const auto& text : texts) {
-        ASSERT_TRUE(notebook.ReplyText(text));
+        ASSERT_TRUE(notebook.Ok({"fault", "reply", text}));
         Mark();
         ::PostMessageW(dialog, WM_COMMAND, kDisable, 0);
         ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
@@ -183,10 +181,10 @@ TEST_F(FaultMatrix, MalformedRepliesNeverReachAp6) {
             << "reads of AP:6, no write, for \"" << text << "\"";
         EXPECT_EQ(Ap6(notebook), kBase | 1) << text;
     }
-    ASSERT_TRUE(notebook.ReplyDigits800());
+    ASSERT_TRUE(notebook.Ok({"fault", "reply", "digits800"}));
     Command(kDisable);
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"B23B70EE 0", "FA579A0F 1", "Q AP:6"}));
-    ASSERT_TRUE(notebook.ReplyOff());
+    ASSERT_TRUE(notebook.Ok({"fault", "reply", "off"}));
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     ExpectSurvivedWithInvariants();
 }
@@ -203,12 +201,12 @@ TEST_F(FaultMatrix, Ap6BeyondThirtyTwoBitsIsLeftAlone) {
 
 TEST_F(FaultMatrix, AcceptedWriteWithAnotherValueKeptIsNotFought) {
     LaunchApplied();
-    ASSERT_TRUE(notebook.Keep("AP:6", kBase | 0x40));
+    ASSERT_TRUE(notebook.Ok({"fault", "keep", "AP:6", std::to_string(kBase | 0x40)}));
     Command(kDisable);
     // One write, its read-back shows the other value, and Tarvel leaves it at that.
     EXPECT_EQ(CallsSinceMark(), NvRevertCalls(kBase | 1));
     EXPECT_EQ(Ap6(notebook), kBase | 0x40);
-    ASSERT_TRUE(notebook.KeepOff("AP:6"));
+    ASSERT_TRUE(notebook.Ok({"fault", "keep", "AP:6", "off"}));
     EXPECT_TRUE(tarvel.IsRunning());
 }
 
@@ -277,7 +275,7 @@ TEST_F(FaultMatrix, BurstOfTwentyEventsIsHandledInOrder) {
     ASSERT_TRUE(WaitUntil([&] { return CallsSinceMark().size() >= expected.size(); }, 90s));
     WaitUntilQuiet(3500ms);
     EXPECT_EQ(CallsSinceMark(), expected);
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(Ap6(notebook), kBase | 1);
 
     // The same with a block raised before the burst: the last event (a 121) reverts.
@@ -288,7 +286,7 @@ TEST_F(FaultMatrix, BurstOfTwentyEventsIsHandledInOrder) {
     ASSERT_TRUE(WaitForCall("S AP:6=" + std::to_string(kBase), 20s));
     WaitUntilQuiet();
     EXPECT_EQ(CallsSinceMark(), Concat({{"Q System:1"}, NvRevertCalls(kBase | 1)}));
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     ExpectSurvivedWithInvariants();
 }
 
@@ -304,7 +302,7 @@ TEST_F(FaultMatrix, ThousandAlternatingCommandsMakeExactlyTheirCalls) {
     ASSERT_EQ(calls.size(), one.size() * kCommands / 2);
     for (size_t i = 0; i < calls.size(); ++i)
         ASSERT_EQ(calls[i], one[i % one.size()]) << "call " << i;
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(Ap6(notebook), kBase | 1);
     ExpectSurvivedWithInvariants();
 }
@@ -316,7 +314,7 @@ TEST_F(FaultMatrix, KillFromOutsideLeavesAConsistentAp6ForTheNextStart) {
     tarvel.Kill();
     ASSERT_FALSE(tarvel.IsRunning());
     EXPECT_EQ(Ap6(notebook), kBase | 1);
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
 
     ChildProcess next;
     Mark();
@@ -333,7 +331,7 @@ TEST_F(FaultMatrix, KillFromOutsideLeavesAConsistentAp6ForTheNextStart) {
     ::PostMessageW(dialog, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(next.WaitForExit(30s), 0u);
     EXPECT_EQ(Ap6(notebook), kBase);
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     ExpectAp6Invariants(notebook.Journal(), kBase);
 }
 
@@ -349,7 +347,7 @@ TEST_F(FaultMatrix, CrashInsideTarvelIsRevertedByTheGuard) {
     EXPECT_EQ(CallsSinceMark(), Concat({{"Q AP:6", "B23B70EE 1", "FDFC7D49 1 0"}, NvRevertCalls(kBase | 1)}));
     EXPECT_EQ(Ap6(notebook) & 1, 0);
     EXPECT_EQ(Ap6(notebook), kBase);
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     ExpectAp6Invariants(notebook.Journal(), kBase);
 }
 
@@ -373,7 +371,7 @@ TEST_F(FaultMatrix, CrashInsideTheGuardsRevertDoesNotLoop) {
 // with the fault's status. Nothing was switched, so the clocks and AP:6 bit 0 still agree.
 TEST_F(FaultMatrix, GuardGivesUpARevertThatNeverReturns) {
     LaunchApplied();
-    ASSERT_TRUE(gpu.NvHold("revert"));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "hold", "revert"}));
     Mark();
     const auto faulted = std::chrono::steady_clock::now();
     ASSERT_TRUE(tarvel.FaultOnNewThread());
@@ -382,9 +380,9 @@ TEST_F(FaultMatrix, GuardGivesUpARevertThatNeverReturns) {
     EXPECT_LT(took, 10s);
     EXPECT_GE(took, 4500ms) << "the guard did not wait for the withdrawal";
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"held B23B70EE 0"}));
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(Ap6(notebook), kBase | 1);
-    EXPECT_TRUE(gpu.NvRelease());
+    EXPECT_TRUE(notebook.Ok({"nv", "fault", "release"}));
 }
 
 // A fault on another thread while the GUI thread's apply waits inside the driver: the
@@ -394,7 +392,7 @@ TEST_F(FaultMatrix, FaultDuringAnApplyWithdrawsAfterTheApply) {
     LaunchApplied();
     Command(kDisable);
     ASSERT_EQ(Ap6(notebook), kBase);
-    ASSERT_TRUE(gpu.NvHold("NvPrivate_FDFC7D49"));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "hold", "NvPrivate_FDFC7D49"}));
     Mark();
     ::PostMessageW(dialog, WM_COMMAND, kEnable, 0);
     ASSERT_TRUE(WaitForCall("held FDFC7D49 1 0"));
@@ -403,13 +401,13 @@ TEST_F(FaultMatrix, FaultDuringAnApplyWithdrawsAfterTheApply) {
     std::this_thread::sleep_for(1000ms);
     EXPECT_TRUE(tarvel.IsRunning());
     EXPECT_EQ(CallsSinceMark(), (std::vector<std::string>{"Q AP:6", "B23B70EE 1", "held FDFC7D49 1 0"}));
-    ASSERT_TRUE(gpu.NvRelease());
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "release"}));
     EXPECT_TRUE(EndedWithAccessViolation(tarvel.WaitForExit(10s)));
     WaitUntilQuiet();
     EXPECT_EQ(CallsSinceMark(), Concat({{"Q AP:6", "B23B70EE 1", "held FDFC7D49 1 0", "FDFC7D49 1 0", "FA579A0F 0",
                                          "S AP:6=" + std::to_string(kBase | 1), "Q AP:6"},
                                         NvRevertCalls(kBase | 1)}));
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(Ap6(notebook), kBase);
     ExpectAp6Invariants(notebook.Journal(), kBase);
 }

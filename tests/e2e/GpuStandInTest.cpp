@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "ProcessAndWindows.h"
-#include "SimGpuClient.h"
 #include "SimNotebookClient.h"
 #include "VendorLibraries.h"
 
@@ -63,13 +62,12 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(service.Start(&error)) << error;
-        ASSERT_TRUE(notebook.Reset());
+        ASSERT_TRUE(notebook.Ok({"reset"}));
     }
     void TearDown() override { service.Stop(); }
 
     simnb::SimNotebookProcess service;
     simnb::SimNotebookClient notebook;
-    simnb::SimGpuClient gpu;
 };
 
 class NvapiStandIn : public GpuStandIn {
@@ -108,28 +106,28 @@ TEST_F(NvapiStandIn, OnlyTheWholeApplyOrRevertSequenceChangesTheClocks) {
     Initialize();
     EXPECT_EQ(B23(1), 0);
     EXPECT_EQ(FA57(0), 0);  // FDFC7D49 left out
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(B23(1), 0);
     EXPECT_EQ(FDFC(1, 0), 0);
     EXPECT_EQ(FA57(0), 0);
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(FA57(1), 0);  // B23B70EE(0) left out
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(B23(0), 0);
     EXPECT_EQ(FA57(1), 0);
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
 }
 
 TEST_F(NvapiStandIn, AFaultOnTheNthCallFailsThatCallOnlyAndBreaksTheSequence) {
-    ASSERT_TRUE(gpu.NvFailWith(0xFDFC7D49, -5, 2));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0xFDFC7D49", "-5", "--at", "2"}));
     Initialize();
     EXPECT_EQ(FDFC(1, 0), 0);
     EXPECT_EQ(B23(1), 0);
     EXPECT_EQ(FDFC(1, 0), -5);
     EXPECT_EQ(FA57(0), 0);
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(FDFC(1, 0), 0);
-    auto calls = simnb::CallsOf(notebook.Journal(), "NvPrivate_FDFC7D49");
+    auto calls = simnb::GpuEntries(notebook.Journal(), "NvPrivate_FDFC7D49");
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[1].Field("fault"), "yes");
 }
@@ -180,7 +178,7 @@ TEST_F(AdlStandIn, CreateAllocatesOnceThroughTheCallerAndReportsTheClockInfo) {
     const int32_t expected[14] = {56, 3, 900, 900, 1000, 300, 900, 900, 500, 500, 650, 100, 500, 500};
     for (int i = 0; i < 14; ++i) EXPECT_EQ(info[i], expected[i]) << "field " << i;
     EXPECT_EQ(infoGet(1, info), -5);
-    auto creates = simnb::CallsOf(notebook.Journal(), "ADL_Main_Control_Create");
+    auto creates = simnb::GpuEntries(notebook.Journal(), "ADL_Main_Control_Create");
     ASSERT_EQ(creates.size(), 2u);
     EXPECT_EQ(creates[0].Field("callback"), "no");
     EXPECT_EQ(creates[1].Field("allocated"), "yes");
@@ -190,19 +188,19 @@ TEST_F(AdlStandIn, CreateAllocatesOnceThroughTheCallerAndReportsTheClockInfo) {
 TEST_F(AdlStandIn, ClockStateFollowsTheLastConfigurationSet) {
     ASSERT_EQ(create(&CountingAlloc, 1), 0);
     EXPECT_EQ(Set(1000, 650), 0);
-    EXPECT_EQ(gpu.AdlClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "overclocked");
     EXPECT_EQ(Set(950, 600), 0);
-    EXPECT_EQ(gpu.AdlClocks(), "custom");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "custom");
     EXPECT_EQ(Set(1001, 650), -3);  // beyond the maximum: refused, clocks kept
-    EXPECT_EQ(gpu.AdlClocks(), "custom");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "custom");
     EXPECT_EQ(Set(900, 500), 0);
-    EXPECT_EQ(gpu.AdlClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "default");
     int32_t wrongSize[4] = {56, 3, 1000, 650};
     EXPECT_EQ(configSet(0, wrongSize), -4);
-    ASSERT_TRUE(gpu.AdlFailWith("ADL_Display_ODClockConfig_Set", -1));
+    ASSERT_TRUE(notebook.Ok({"adl", "fault", "status", "ADL_Display_ODClockConfig_Set", "-1"}));
     EXPECT_EQ(Set(1000, 650), -1);
-    EXPECT_EQ(gpu.AdlClocks(), "default");
-    auto sets = simnb::CallsOf(notebook.Journal(), "ADL_Display_ODClockConfig_Set");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "default");
+    auto sets = simnb::GpuEntries(notebook.Journal(), "ADL_Display_ODClockConfig_Set");
     ASSERT_EQ(sets.size(), 6u);
     EXPECT_EQ(sets[0].text,
               "ADL_Display_ODClockConfig_Set iAdapterIndex=0 iSize=16 iFlags=3 iMemoryClock=1000 iEngineClock=650 "

@@ -12,7 +12,6 @@
 // 32-bit view of HKLM\Software).
 #include "AppMessages.h"
 #include "RunningTarvel.h"
-#include "SimGpuClient.h"
 #include "VendorLibraries.h"
 #include <gtest/gtest.h>
 #include <knownfolders.h>
@@ -321,7 +320,7 @@ protected:
     void ExpectOverclockApplied(DWORD processId) {
         EXPECT_TRUE(WaitForCall("S AP:6=1", 30s)) << "the installed Tarvel did not apply the overclock";
         WaitUntilQuiet();
-        EXPECT_EQ(gpu.NvClocks(), "overclocked");
+        EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
         EXPECT_FALSE(TopLevelWindows(processId, L"#32770", kMainDialogCaption).empty());
         Mark();
     }
@@ -347,7 +346,7 @@ protected:
         expected.insert(expected.end(), second.begin(), second.end());
         EXPECT_EQ(CallsSinceMark(), expected);
         EXPECT_EQ(notebook.GetVar("AP:6").value_or(-1) & 1, 0);
-        EXPECT_EQ(gpu.NvClocks(), "default");
+        EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     }
 
     // Exactly one install, of this mode: one log-on value, one uninstall entry, one
@@ -404,7 +403,6 @@ protected:
     // Tarvel must find the maker's bridge; on a real notebook it is on the search path too,
     // and the install folder holds only what the installer put there.
     PlacedCopy bridge{L"ORVWmiAcpi.dll", SystemFolder() + L"\\ORVWmiAcpi.dll"};
-    simnb::SimGpuClient gpu;
 };
 
 TEST_F(Install, TheInstallerCarriesTheReleaseVersion) {

@@ -236,7 +236,7 @@ TEST_F(WaysOut, BrightnessEventsWhileExitingReachOnlyTheLiveWindow) {
     ASSERT_TRUE(feed.Start(70));
     ASSERT_TRUE(WaitUntil([&] { return feed.Counts()->sendsDelivered >= 200; }, 20s));
     DWORD status = ExitThroughTray();
-    simnb::BrightnessFeedCounts counts = *feed.Counts();
+    const simnb::BrightnessFeedSection counts = *feed.Counts();
     const std::string seen = "events " + std::to_string(counts.indications) + ", sends begun " +
                              std::to_string(counts.sendsBegun) + ", delivered " + std::to_string(counts.sendsDelivered);
     EXPECT_EQ(counts.sendsDelivered, counts.sendsBegun) << "a message went to a window that was gone; " << seen;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "NvidiaBackend.h"
-#include "SimGpuClient.h"
 #include "SimNotebookClient.h"
 #include "TarvelSession.h"
 #include "VendorLibraries.h"
@@ -22,7 +21,7 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(service.Start(&error)) << error;
-        ASSERT_TRUE(notebook.Reset());
+        ASSERT_TRUE(notebook.Ok({"reset"}));
         RemoveVendorLibraries();
     }
 
@@ -42,7 +41,6 @@ protected:
 
     simnb::SimNotebookProcess service;
     simnb::SimNotebookClient notebook;
-    simnb::SimGpuClient gpu;
 };
 
 TEST_F(NvapiInit, WithoutALibraryItReportsLibraryNotFound) {
@@ -58,9 +56,9 @@ class NvapiInitFailing : public NvapiInit, public ::testing::WithParamInterface<
 TEST_P(NvapiInitFailing, ReportsAnErrorAndUnloadsTheLibrary) {
     const std::wstring standIn = GetParam() == 0 ? kNvapiWithoutQueryStandIn : kNvapiStandIn;
     switch (GetParam()) {
-    case 1: ASSERT_TRUE(gpu.NvOffer(0x0150E828, false)); break;
-    case 2: ASSERT_TRUE(gpu.NvFailWith(0x0150E828, -1)); break;
-    case 3: ASSERT_TRUE(gpu.NvFailWith(0x0150E828, -104)); break;
+    case 1: ASSERT_TRUE(notebook.Ok({"nv", "fault", "offer", "0x0150E828", "off"})); break;
+    case 2: ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0x0150E828", "-1"})); break;
+    case 3: ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0x0150E828", "-104"})); break;
     }
     ASSERT_TRUE(InstallVendorLibrary(standIn, kNvapiName));
 
@@ -69,17 +67,17 @@ TEST_P(NvapiInitFailing, ReportsAnErrorAndUnloadsTheLibrary) {
     EXPECT_EQ(g_pfnNvapiQueryInterface, nullptr);
     EXPECT_FALSE(NvapiStillLoaded());
     // The library was really there and looked at.
-    EXPECT_EQ(simnb::CallsOf(notebook.Journal(), "load").size(), 1u);
+    EXPECT_EQ(simnb::GpuEntries(notebook.Journal(), "load").size(), 1u);
     // Nothing is asked of a library that failed.
     EXPECT_EQ(NvPrivate_B23B70EE(Handle(0x10000100), 1), NVAPI_NO_IMPLEMENTATION);
-    EXPECT_TRUE(simnb::CallsOf(notebook.Journal(), "NvPrivate_B23B70EE").empty());
+    EXPECT_TRUE(simnb::GpuEntries(notebook.Journal(), "NvPrivate_B23B70EE").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NvapiInitFailing, ::testing::Values(0, 1, 2, 3));
 
 TEST_F(NvapiInit, SucceedsAndTheProbeFillsTheHandlesTheDriverGave) {
-    ASSERT_TRUE(gpu.SetDisplays(2));
-    ASSERT_TRUE(gpu.SetPhysicalGpus(2));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "displays", "2"}));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "physical", "2"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_EQ(InitNvapi(), NVAPI_OK);
     EXPECT_NE(g_hNvapi, nullptr);
@@ -101,7 +99,7 @@ TEST_F(NvapiInit, WrappersCalledBeforeInitialisationAskNothing) {
 }
 
 TEST_F(NvapiInit, AnIdentifierNotOfferedIsAskedForOnceOnly) {
-    ASSERT_TRUE(gpu.NvOffer(0xB23B70EE, false));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "offer", "0xB23B70EE", "off"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_EQ(InitNvapi(), NVAPI_OK);
     EXPECT_EQ(NvPrivate_B23B70EE(Handle(0x10000100), 1), NVAPI_NO_IMPLEMENTATION);
@@ -110,27 +108,27 @@ TEST_F(NvapiInit, AnIdentifierNotOfferedIsAskedForOnceOnly) {
 }
 
 TEST_F(NvapiInit, NoNvidiaDisplayAtAllIsNoFailure) {
-    ASSERT_TRUE(gpu.SetDisplays(0));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "displays", "0"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_EQ(InitNvapi(), NVAPI_OK);
     EXPECT_TRUE(EnumNvidiaGpus());
-    auto displays = simnb::CallsOf(notebook.Journal(), "NvAPI_EnumNvidiaDisplayHandle");
+    auto displays = simnb::GpuEntries(notebook.Journal(), "NvAPI_EnumNvidiaDisplayHandle");
     ASSERT_EQ(displays.size(), 1u);
     EXPECT_EQ(displays[0].Field("status"), "-7");
 }
 
 TEST_F(NvapiInit, ADisplayEnumerationErrorFailsTheProbeWithoutGoingOn) {
-    ASSERT_TRUE(gpu.NvFailDisplayAt(1, -6));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "NvAPI_EnumNvidiaDisplayHandle", "-6", "--index", "1"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_EQ(InitNvapi(), NVAPI_OK);
     EXPECT_FALSE(EnumNvidiaGpus());
     auto journal = notebook.Journal();
-    EXPECT_EQ(simnb::CallsOf(journal, "NvAPI_EnumNvidiaDisplayHandle").size(), 2u);
-    EXPECT_TRUE(simnb::CallsOf(journal, "NvAPI_EnumPhysicalGPUs").empty());
+    EXPECT_EQ(simnb::GpuEntries(journal, "NvAPI_EnumNvidiaDisplayHandle").size(), 2u);
+    EXPECT_TRUE(simnb::GpuEntries(journal, "NvAPI_EnumPhysicalGPUs").empty());
 }
 
 TEST_F(NvapiInit, ADriverWithoutPhysicalGpusIsNotUsable) {
-    ASSERT_TRUE(gpu.SetPhysicalGpus(0));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "physical", "0"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_EQ(InitNvapi(), NVAPI_OK);
     EXPECT_FALSE(EnumNvidiaGpus());

@@ -52,7 +52,7 @@ TEST_F(TarvelSession, ASecondInstanceEndsSilentlyAndLeavesTheFirstAlone) {
     ASSERT_NE(box.hWnd, nullptr);
     HWND firstDialog = WaitForMainDialog(first, 5s);
     ASSERT_NE(firstDialog, nullptr);
-    ASSERT_TRUE(notebook.Clear());
+    ASSERT_TRUE(notebook.Ok({"clear"}));
 
     ChildProcess second;
     ASSERT_TRUE(StartTarvel(second));

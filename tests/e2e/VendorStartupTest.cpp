@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "AppMessages.h"
-#include "SimGpuClient.h"
 #include "TarvelSession.h"
 #include "VendorLibraries.h"
 
@@ -176,7 +175,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box.hWnd); }, 10s));
     }
 
-    simnb::SimGpuClient gpu;
     ChildProcess tarvel;
     HWND dialog = nullptr;
 };
@@ -188,14 +186,14 @@ TEST_F(VendorStartup, NvidiaOnlyProbesAppliesOnTheFirstGpuAndRevertsOnExit) {
 
     EXPECT_EQ(AfterSubscription(notebook.Journal()), Concat({NvProbe(), {"fw Q System:0"}, NvFirstApply(0x100)}));
     EXPECT_EQ(notebook.GetVar("AP:6"), 0x101);
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
 
     uint64_t before = LastSeq();
     EXPECT_EQ(ExitThroughTray(), 0u);
     // Once for the command, once more as the window is destroyed.
     EXPECT_EQ(Trace(notebook.Journal(before)), Concat({NvRevert(0x101, "overclocked"), NvRevert(0x100, "default")}));
     EXPECT_EQ(notebook.GetVar("AP:6"), 0x100);
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
 }
 
 class AtiOnly : public VendorStartup, public ::testing::WithParamInterface<const wchar_t*> {};
@@ -209,28 +207,28 @@ TEST_P(AtiOnly, SetsAdapter0ToItsMaximumClocksAndBackToTheDefaultsOnExit) {
     EXPECT_EQ(AfterSubscription(notebook.Journal()),
               Concat({AdlProbe(name), {"fw Q System:0", "fw Q AP:6", AdlSet(1000, 650, "overclocked"), "fw S AP:6=3",
                                        "fw Q AP:6"}}));
-    EXPECT_EQ(gpu.AdlClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "overclocked");
 
     uint64_t before = LastSeq();
     EXPECT_EQ(ExitThroughTray(), 0u);
     Lines revert = {AdlSet(900, 500, "default"), "fw Q AP:6", "fw S AP:6=2", "fw Q AP:6"};
     EXPECT_EQ(Trace(notebook.Journal(before)), Concat({revert, revert}));
     EXPECT_EQ(notebook.GetVar("AP:6"), 2);
-    EXPECT_EQ(gpu.AdlClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "default");
 }
 
 INSTANTIATE_TEST_SUITE_P(EitherLibraryName, AtiOnly, ::testing::Values(kAdlName, kAdlFallbackName));
 
 // The clocks the program sets are the ones the library reported, not fixed numbers.
 TEST_F(VendorStartup, AtiClocksAndFlagsComeFromTheReportedClockInfo) {
-    ASSERT_TRUE(gpu.AdlSetFlags(0x41));
-    ASSERT_TRUE(gpu.AdlSetClock("memory", "max", 1111));
-    ASSERT_TRUE(gpu.AdlSetClock("engine", "max", 777));
-    ASSERT_TRUE(gpu.AdlSetClock("memory", "default", 800));
-    ASSERT_TRUE(gpu.AdlSetClock("engine", "default", 450));
+    ASSERT_TRUE(notebook.Ok({"adl", "set", "flags", "65"}));
+    ASSERT_TRUE(notebook.Ok({"adl", "set", "memory", "max", "1111"}));
+    ASSERT_TRUE(notebook.Ok({"adl", "set", "engine", "max", "777"}));
+    ASSERT_TRUE(notebook.Ok({"adl", "set", "memory", "default", "800"}));
+    ASSERT_TRUE(notebook.Ok({"adl", "set", "engine", "default", "450"}));
     ASSERT_TRUE(InstallAdl());
     StartAndSettle();
-    auto sets = simnb::CallsOf(notebook.Journal(), "ADL_Display_ODClockConfig_Set");
+    auto sets = simnb::GpuEntries(notebook.Journal(), "ADL_Display_ODClockConfig_Set");
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].Field("iFlags"), "65");
     EXPECT_EQ(sets[0].Field("iMemoryClock"), "1111");
@@ -238,11 +236,11 @@ TEST_F(VendorStartup, AtiClocksAndFlagsComeFromTheReportedClockInfo) {
 
     uint64_t before = LastSeq();
     EXPECT_EQ(ExitThroughTray(), 0u);
-    sets = simnb::CallsOf(notebook.Journal(before), "ADL_Display_ODClockConfig_Set");
+    sets = simnb::GpuEntries(notebook.Journal(before), "ADL_Display_ODClockConfig_Set");
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].Field("iMemoryClock"), "800");
     EXPECT_EQ(sets[0].Field("iEngineClock"), "450");
-    EXPECT_EQ(gpu.AdlClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "default");
 }
 
 TEST_F(VendorStartup, WithBothLibrariesNvidiaSwitchesAndAdlIsOnlyInitialised) {
@@ -252,8 +250,8 @@ TEST_F(VendorStartup, WithBothLibrariesNvidiaSwitchesAndAdlIsOnlyInitialised) {
     EXPECT_EQ(AfterSubscription(notebook.Journal()),
               Concat({AdlProbe(), NvProbe(), {"fw Q System:0"}, NvFirstApply(0)}));
     EXPECT_EQ(ExitThroughTray(), 0u);
-    EXPECT_TRUE(simnb::CallsOf(notebook.Journal(), "ADL_Display_ODClockConfig_Set").empty());
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_TRUE(simnb::GpuEntries(notebook.Journal(), "ADL_Display_ODClockConfig_Set").empty());
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(notebook.GetVar("AP:6"), 0);
 }
 
@@ -274,7 +272,7 @@ TEST_F(VendorStartup, AnAdlWithoutOneExportIsReportedAndNvidiaTakesOver) {
     Dismiss(box);
     dialog = WaitForMainDialog(tarvel);
     ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return gpu.NvClocks() == "overclocked"; }, 20s));
+    ASSERT_TRUE(WaitUntil([&] { return notebook.StatusValue("nv-clocks") == "overclocked"; }, 20s));
     WaitUntilQuiet();
     EXPECT_EQ(AfterSubscription(notebook.Journal()), Concat({sofar, NvProbe(), {"fw Q System:0"}, NvFirstApply(0)}));
     EXPECT_EQ(ExitThroughTray(), 0u);
@@ -303,16 +301,16 @@ INSTANTIATE_TEST_SUITE_P(EachFunction, AdlMissingExport,
 class AdlInitialisationFailing : public VendorStartup, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(AdlInitialisationFailing, IsReportedAndWithoutNvidiaTheProgramEnds) {
-    ASSERT_TRUE(gpu.AdlFailWith(GetParam(), -1));
+    ASSERT_TRUE(notebook.Ok({"adl", "fault", "status", GetParam(), "-1"}));
     ASSERT_TRUE(InstallAdl());
     ASSERT_TRUE(StartTarvel(tarvel));
     ExpectStartUpMessage(kAdlInitError);
     ExpectStartUpMessage(kNoChipset);
     EXPECT_EQ(tarvel.WaitForExit(20s), 1u);
     auto journal = notebook.Journal();
-    EXPECT_TRUE(simnb::CallsOf(journal, "ADL_Display_ODClockConfig_Set").empty());
+    EXPECT_TRUE(simnb::GpuEntries(journal, "ADL_Display_ODClockConfig_Set").empty());
     EXPECT_TRUE(FirmwareRequests(journal).empty());
-    auto failed = simnb::CallsOf(journal, GetParam());
+    auto failed = simnb::GpuEntries(journal, GetParam());
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].Field("status"), "-1");
 }
@@ -326,7 +324,7 @@ TEST_F(VendorStartup, WithTheOptionOffNothingIsAppliedAndAp6IsNotTouchedUntilExi
     ASSERT_TRUE(InstallNvapi());
     StartAndSettle();
     EXPECT_EQ(AfterSubscription(notebook.Journal()), Concat({NvProbe(), {"fw Q System:0"}}));
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
 
     uint64_t before = LastSeq();
     EXPECT_EQ(ExitThroughTray(), 0u);
@@ -338,20 +336,20 @@ TEST_F(VendorStartup, WithTheOptionOffNothingIsAppliedAndAp6IsNotTouchedUntilExi
 
 TEST_F(VendorStartup, AFailingPrivateCallLeavesAp6AsItWas) {
     ASSERT_TRUE(notebook.SetVar("AP:6", 0x100));
-    ASSERT_TRUE(gpu.NvFailWith(0xFDFC7D49, -5));
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0xFDFC7D49", "-5"}));
     ASSERT_TRUE(InstallNvapi());
     StartAndSettle();
     auto journal = notebook.Journal();
-    auto failed = simnb::CallsOf(journal, "NvPrivate_FDFC7D49");
+    auto failed = simnb::GpuEntries(journal, "NvPrivate_FDFC7D49");
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].Field("status"), "-5");
     // The third call is still made, and the bit stays clear.
-    EXPECT_EQ(simnb::CallsOf(journal, "NvPrivate_FA579A0F").size(), 1u);
+    EXPECT_EQ(simnb::GpuEntries(journal, "NvPrivate_FA579A0F").size(), 1u);
     auto requests = FirmwareRequests(journal);
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.back(), "root\\WMI:Q:ORV_AP:AP:6");
     EXPECT_EQ(requests[requests.size() - 2], "root\\WMI:S:ORV_AP:AP:6:256");
-    EXPECT_EQ(gpu.NvClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(ExitThroughTray(), 0u);
     EXPECT_EQ(notebook.GetVar("AP:6"), 0x100);
 }
@@ -359,31 +357,31 @@ TEST_F(VendorStartup, AFailingPrivateCallLeavesAp6AsItWas) {
 // A driver that reports more displays than the program keeps: the enumeration stops at the
 // program's 128 slots instead of writing past them, and the back-end is used.
 TEST_F(VendorStartup, TwoHundredDisplaysAreEnumeratedOnlyUpTo128) {
-    ASSERT_TRUE(gpu.SetDisplays(200));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "displays", "200"}));
     ASSERT_TRUE(InstallNvapi());
     StartAndSettle();
-    auto displays = simnb::CallsOf(notebook.Journal(), "NvAPI_EnumNvidiaDisplayHandle");
+    auto displays = simnb::GpuEntries(notebook.Journal(), "NvAPI_EnumNvidiaDisplayHandle");
     ASSERT_EQ(displays.size(), 128u);
     EXPECT_EQ(displays.back().Field("index"), "127");
     EXPECT_EQ(displays.back().Field("status"), "0");
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(ExitThroughTray(), 0u);
 }
 
 // An NVIDIA driver without a physical GPU must not shadow a working ATI back-end.
 TEST_F(VendorStartup, NoPhysicalNvidiaGpuLeavesTheSwitchingToAti) {
-    ASSERT_TRUE(gpu.SetPhysicalGpus(0));
+    ASSERT_TRUE(notebook.Ok({"gpu", "set", "physical", "0"}));
     ASSERT_TRUE(InstallNvapi());
     ASSERT_TRUE(InstallAdl());
     StartAndSettle();
     auto journal = notebook.Journal();
-    auto physical = simnb::CallsOf(journal, "NvAPI_EnumPhysicalGPUs");
+    auto physical = simnb::GpuEntries(journal, "NvAPI_EnumPhysicalGPUs");
     ASSERT_EQ(physical.size(), 1u);
     EXPECT_EQ(physical[0].Field("count"), "0");
-    EXPECT_EQ(simnb::CallsOf(journal, "NvPrivate_B23B70EE").size(), 0u);
-    EXPECT_EQ(gpu.AdlClocks(), "overclocked");
+    EXPECT_EQ(simnb::GpuEntries(journal, "NvPrivate_B23B70EE").size(), 0u);
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "overclocked");
     EXPECT_EQ(ExitThroughTray(), 0u);
-    EXPECT_EQ(gpu.AdlClocks(), "default");
+    EXPECT_EQ(notebook.StatusValue("adl-clocks"), "default");
 }
 
 class NvidiaProbeFailing : public VendorStartup, public ::testing::WithParamInterface<int> {};
@@ -392,10 +390,10 @@ class NvidiaProbeFailing : public VendorStartup, public ::testing::WithParamInte
 // 2: NvAPI_Initialize fails; 3: NvAPI_Initialize is not offered.
 TEST_P(NvidiaProbeFailing, LeavesNoBackEndAndTheProgramEnds) {
     switch (GetParam()) {
-    case 0: ASSERT_TRUE(gpu.NvFailDisplayAt(1, -6)); break;
-    case 1: ASSERT_TRUE(gpu.NvFailWith(0xE5AC921F, -1)); break;
-    case 2: ASSERT_TRUE(gpu.NvFailWith(0x0150E828, -1)); break;
-    case 3: ASSERT_TRUE(gpu.NvOffer(0x0150E828, false)); break;
+    case 0: ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "NvAPI_EnumNvidiaDisplayHandle", "-6", "--index", "1"})); break;
+    case 1: ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0xE5AC921F", "-1"})); break;
+    case 2: ASSERT_TRUE(notebook.Ok({"nv", "fault", "status", "0x0150E828", "-1"})); break;
+    case 3: ASSERT_TRUE(notebook.Ok({"nv", "fault", "offer", "0x0150E828", "off"})); break;
     }
     ASSERT_TRUE(InstallNvapi());
     ASSERT_TRUE(StartTarvel(tarvel));
@@ -403,7 +401,7 @@ TEST_P(NvidiaProbeFailing, LeavesNoBackEndAndTheProgramEnds) {
     EXPECT_EQ(tarvel.WaitForExit(20s), 1u);
     auto journal = notebook.Journal();
     EXPECT_TRUE(FirmwareRequests(journal).empty());
-    EXPECT_TRUE(simnb::CallsOf(journal, "NvPrivate_B23B70EE").empty());
+    EXPECT_TRUE(simnb::GpuEntries(journal, "NvPrivate_B23B70EE").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NvidiaProbeFailing, ::testing::Values(0, 1, 2, 3));
@@ -512,7 +510,7 @@ TEST_F(VendorStartup, UnderWow64TheLibraryComesFromThe32BitSystemFolder) {
     ASSERT_EQ(loads.size(), 1u);
     // WoW64 names the 32-bit system folder as the program sees it: system32.
     EXPECT_EQ(Lower(loads[0].Field("path").value_or("")), LowerPath(SystemFolder() + L"\\" + kNvapiName));
-    EXPECT_EQ(gpu.NvClocks(), "overclocked");
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "overclocked");
     EXPECT_EQ(ExitThroughTray(), 0u);
 }
 #endif

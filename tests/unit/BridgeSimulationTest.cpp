@@ -88,7 +88,7 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(s_started) << s_startError;
-        ASSERT_TRUE(m_ctl.Reset());
+        ASSERT_TRUE(m_ctl.Ok({"reset"}));
     }
 
     // The journal's firmware request entries, oldest first.
@@ -170,7 +170,7 @@ TEST_F(BridgeSimulation, WriteTakesOnlyWellFormedRequests) {
 }
 
 TEST_F(BridgeSimulation, AcceptedWriteCanLeaveAnotherValue) {
-    ASSERT_TRUE(m_ctl.Keep("AP:6", 7));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "keep", "AP:6", std::to_string(7)}));
     Request write("root\\WMI:S:ORV_AP:AP:6:1");
     Reply reply;
     EXPECT_NE(0, Call(write, reply));
@@ -182,14 +182,14 @@ TEST_F(BridgeSimulation, AcceptedWriteCanLeaveAnotherValue) {
 TEST_F(BridgeSimulation, ReplyNeverExceedsTheCallersBuffer) {
     Request request("root\\WMI:Q:ORV_System:System:0");
     {
-        ASSERT_TRUE(m_ctl.ReplyText(std::string(100, '9')));
+        ASSERT_TRUE(m_ctl.Ok({"fault", "reply", std::string(100, '9')}));
         Reply reply;
         EXPECT_NE(0, Call(request, reply, 10));
         EXPECT_EQ(std::string(10, '9'), std::string(reply.bytes, 10));
         EXPECT_TRUE(reply.GuardIntact(10));
     }
     {
-        ASSERT_TRUE(m_ctl.ReplyDigits800(true));
+        ASSERT_TRUE(m_ctl.Ok({"fault", "reply", "digits800", "--once"}));
         Reply reply;
         EXPECT_NE(0, Call(request, reply));
         EXPECT_EQ(std::string(kReplyBytes, '7'), std::string(reply.bytes, kReplyBytes)) << "no terminator";
@@ -202,7 +202,7 @@ TEST_F(BridgeSimulation, ReplyNeverExceedsTheCallersBuffer) {
         EXPECT_STREQ("2", reply.bytes);
     }
     {
-        ASSERT_TRUE(m_ctl.ReplyText("  12abc"));
+        ASSERT_TRUE(m_ctl.Ok({"fault", "reply", "  12abc"}));
         Reply reply;
         EXPECT_NE(0, Call(request, reply));
         EXPECT_STREQ("  12abc", reply.bytes);
@@ -212,20 +212,20 @@ TEST_F(BridgeSimulation, ReplyNeverExceedsTheCallersBuffer) {
 TEST_F(BridgeSimulation, RefusedOrAbsentFirmwareFailsQuicklyAndLeavesTheReplyAlone) {
     Request request("root\\WMI:Q:ORV_AP:AP:6");
     Reply reply;
-    ASSERT_TRUE(m_ctl.RefuseNext(2));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "refuse", "next", "2"}));
     EXPECT_EQ(0, Call(request, reply));
     EXPECT_EQ(0, Call(request, reply));
     EXPECT_TRUE(reply.GuardIntact(0));
     EXPECT_EQ(std::optional<std::string>("fault"), LastCall().Field("why"));
     EXPECT_NE(0, Call(request, reply));
 
-    ASSERT_TRUE(m_ctl.SetAbsent(true));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "on"}));
     Reply untouched;
     DWORD start = GetTickCount();
     EXPECT_EQ(0, Call(request, untouched));
     EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_TRUE(untouched.GuardIntact(0));
-    ASSERT_TRUE(m_ctl.SetAbsent(false));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "off"}));
     EXPECT_NE(0, Call(request, untouched));
 }
 
@@ -286,9 +286,9 @@ TEST_F(BridgeSimulation, EventsResumeWhenTheFirmwareComesBack) {
     char buffer[260] = {};
     ASSERT_TRUE(bridge.ORVWMIEvent(kEventQuery, buffer, L"root\\wmi", L"WQL"));
 
-    ASSERT_TRUE(m_ctl.SetAbsent(true));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "on"}));
     EXPECT_EQ(0, m_ctl.RaiseEvent(0x60));
-    ASSERT_TRUE(m_ctl.SetAbsent(false));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "off"}));
     ASSERT_TRUE(WaitForSubscribers("1"));
     EXPECT_EQ(1, m_ctl.RaiseEvent(0x5D));
     WPARAM wParam = 0;
@@ -297,14 +297,14 @@ TEST_F(BridgeSimulation, EventsResumeWhenTheFirmwareComesBack) {
 }
 
 TEST_F(BridgeSimulation, SubscriptionMadeWhileAbsentStartsLaterAndStopsPromptly) {
-    ASSERT_TRUE(m_ctl.SetAbsent(true));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "on"}));
     EventWindow window;
     auto bridge = std::make_unique<CORVWmiAcpi>();
     bridge->AddHWND(window.Handle());
     char buffer[260] = {};
     EXPECT_FALSE(bridge->ORVWMIEvent(kEventQuery, buffer, L"root\\wmi", L"WQL"));
 
-    ASSERT_TRUE(m_ctl.SetAbsent(false));
+    ASSERT_TRUE(m_ctl.Ok({"fault", "absent", "off"}));
     ASSERT_TRUE(WaitForSubscribers("1"));
     EXPECT_EQ(1, m_ctl.RaiseEvent(0x79));
     WPARAM wParam = 0;

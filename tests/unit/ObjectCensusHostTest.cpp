@@ -52,8 +52,8 @@ TEST_F(ObjectCensusHost, CountsThisProgramsObjectsUntilTheyAreReleased) {
     EXPECT_EQ(Live(during, CensusKind::MemoryDC), Live(before, CensusKind::MemoryDC) + 1);
     EXPECT_EQ(Live(during, CensusKind::Bitmap), Live(before, CensusKind::Bitmap) + 1);
     EXPECT_EQ(Live(during, CensusKind::Menu), Live(before, CensusKind::Menu) + 1);
-    EXPECT_EQ(simnb::LiveGdiObjects(during), simnb::LiveGdiObjects(before) + 4);
-    EXPECT_EQ(simnb::LiveUserObjects(during), simnb::LiveUserObjects(before) + 1);
+    EXPECT_EQ(simnb::LiveObjects(during, true), simnb::LiveObjects(before, true) + 4);
+    EXPECT_EQ(simnb::LiveObjects(during, false), simnb::LiveObjects(before, false) + 1);
 
     // A leak shows as a live count that stays up.
     EXPECT_TRUE(DeleteObject(brush));

@@ -12,7 +12,6 @@
 #include <cstring>
 
 #include "../GpuServiceLink.h"
-#include "../GpuWire.h"
 
 namespace {
 
@@ -25,13 +24,13 @@ constexpr int kWorkspaceBytes = 64;
 // ADL_Main_Control_Create succeeded in this process (and Destroy was not called since).
 std::atomic<bool> g_created{false};
 
-std::string Created() { return g_created.load() ? "1" : "0"; }
-
-int32_t Ask(const std::string& request) { return simnb::StatusOf(simnb::AskGpuService(request), simnb::kAdlError); }
-
-int32_t AskOther(const char* name, const std::string& extra = std::string()) {
-    return Ask(std::string("adl ") + name + " " + Created() + extra);
+// Every call but ADL_Main_Control_Create tells the service whether the library was created.
+template <typename... Words>
+simnb::GpuAnswer AskAdl(const char* name, const Words&... words) {
+    return simnb::AskGpuService(simnb::Request("adl", name, g_created.load(), words...));
 }
+
+int32_t Status(const simnb::GpuAnswer& answer) { return simnb::StatusOf(answer, simnb::kAdlError); }
 
 }  // namespace
 
@@ -42,22 +41,21 @@ extern "C" {
 int __cdecl ADL_Main_Control_Create(AdlAllocCallback callback, int iEnumConnectedAdapters) {
     void* workspace = callback != nullptr ? callback(kWorkspaceBytes) : nullptr;
     if (workspace != nullptr) std::memset(workspace, 0, kWorkspaceBytes);
-    int32_t status = Ask("adl ADL_Main_Control_Create " + simnb::Word(callback != nullptr) + " " +
-                         simnb::Word(workspace != nullptr) + " " + simnb::Word(iEnumConnectedAdapters));
+    int32_t status = Status(simnb::AskGpuService(simnb::Request("adl", "ADL_Main_Control_Create", callback != nullptr,
+                                                                workspace != nullptr, iEnumConnectedAdapters)));
     if (status == simnb::kAdlOk) g_created.store(true);
     return status;
 }
 
 int __cdecl ADL_Main_Control_Destroy() {
-    int32_t status = AskOther("ADL_Main_Control_Destroy");
+    int32_t status = Status(AskAdl("ADL_Main_Control_Destroy"));
     if (status == simnb::kAdlOk) g_created.store(false);
     return status;
 }
 
 int __cdecl ADL_Display_ODClockInfo_Get(int iAdapterIndex, int32_t* lpOdClockInfo) {
-    auto answer = simnb::AskGpuService("adl ADL_Display_ODClockInfo_Get " + Created() + " " +
-                                       simnb::Word(iAdapterIndex) + " " + simnb::Word(lpOdClockInfo != nullptr));
-    int32_t status = simnb::StatusOf(answer, simnb::kAdlError);
+    simnb::GpuAnswer answer = AskAdl("ADL_Display_ODClockInfo_Get", iAdapterIndex, lpOdClockInfo != nullptr);
+    int32_t status = Status(answer);
     if (status == simnb::kAdlOk && lpOdClockInfo != nullptr && answer->size() == 1 + kInfoFields) {
         for (int i = 0; i < kInfoFields; ++i) lpOdClockInfo[i] = static_cast<int32_t>((*answer)[1 + i]);
     }
@@ -65,16 +63,14 @@ int __cdecl ADL_Display_ODClockInfo_Get(int iAdapterIndex, int32_t* lpOdClockInf
 }
 
 int __cdecl ADL_Display_ODClockConfig_Set(int iAdapterIndex, const int32_t* lpOdClockConfig) {
-    std::string request = "adl ADL_Display_ODClockConfig_Set " + Created() + " " + simnb::Word(iAdapterIndex) + " " +
-                          simnb::Word(lpOdClockConfig != nullptr);
-    for (int i = 0; i < kConfigFields; ++i) request += " " + simnb::Word(lpOdClockConfig ? lpOdClockConfig[i] : 0);
-    return Ask(request);
+    const int32_t none[kConfigFields] = {};
+    const int32_t* c = lpOdClockConfig != nullptr ? lpOdClockConfig : none;
+    return Status(AskAdl("ADL_Display_ODClockConfig_Set", iAdapterIndex, lpOdClockConfig != nullptr, c[0], c[1], c[2], c[3]));
 }
 
 int __cdecl ADL_Adapter_NumberOfAdapters_Get(int* lpNumAdapters) {
-    auto answer = simnb::AskGpuService("adl ADL_Adapter_NumberOfAdapters_Get " + Created() + " " +
-                                       simnb::Word(lpNumAdapters != nullptr));
-    int32_t status = simnb::StatusOf(answer, simnb::kAdlError);
+    simnb::GpuAnswer answer = AskAdl("ADL_Adapter_NumberOfAdapters_Get", lpNumAdapters != nullptr);
+    int32_t status = Status(answer);
     if (status == simnb::kAdlOk && lpNumAdapters != nullptr && answer->size() >= 2) {
         *lpNumAdapters = static_cast<int>((*answer)[1]);
     }
@@ -83,13 +79,13 @@ int __cdecl ADL_Adapter_NumberOfAdapters_Get(int* lpNumAdapters) {
 
 // The program needs these to exist but never calls them; the simulated adapter does not
 // describe the records they fill, so they only report their status.
-int __cdecl ADL_Adapter_AdapterInfo_Get(void*, int) { return AskOther("ADL_Adapter_AdapterInfo_Get"); }
-int __cdecl ADL_Display_DisplayInfo_Get(int, int*, void**, int) { return AskOther("ADL_Display_DisplayInfo_Get"); }
-int __cdecl ADL_Display_ColorCaps_Get(int, int, int*, int*) { return AskOther("ADL_Display_ColorCaps_Get"); }
+int __cdecl ADL_Adapter_AdapterInfo_Get(void*, int) { return Status(AskAdl("ADL_Adapter_AdapterInfo_Get")); }
+int __cdecl ADL_Display_DisplayInfo_Get(int, int*, void**, int) { return Status(AskAdl("ADL_Display_DisplayInfo_Get")); }
+int __cdecl ADL_Display_ColorCaps_Get(int, int, int*, int*) { return Status(AskAdl("ADL_Display_ColorCaps_Get")); }
 int __cdecl ADL_Display_Color_Get(int, int, int, int*, int*, int*, int*, int*) {
-    return AskOther("ADL_Display_Color_Get");
+    return Status(AskAdl("ADL_Display_Color_Get"));
 }
-int __cdecl ADL_Display_Color_Set(int, int, int, int) { return AskOther("ADL_Display_Color_Set"); }
+int __cdecl ADL_Display_Color_Set(int, int, int, int) { return Status(AskAdl("ADL_Display_Color_Set")); }
 
 }  // extern "C"
 

@@ -39,7 +39,7 @@ void RemoveVendorLibraries() {
 void TarvelSession::SetUp() {
     std::string error;
     ASSERT_TRUE(service.Start(&error)) << error;
-    ASSERT_TRUE(notebook.Reset());
+    ASSERT_TRUE(notebook.Ok({"reset"}));
     RemoveVendorLibraries();
 }
 
