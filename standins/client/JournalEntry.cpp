@@ -1,24 +1,19 @@
+#include <cctype>
 #include <cstdlib>
+#include <sstream>
 
 #include "SimNotebookClient.h"
 
 namespace simnb {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // From just after the opening quote to the closing one; \xNN back to its byte.
 std::string Unquote(const std::string& text, size_t start) {
     std::string out;
     for (size_t i = start; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && HexDigit(text[i + 2]) >= 0 &&
-            HexDigit(text[i + 3]) >= 0) {
-            out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
+        if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
+            out += static_cast<char>(std::strtol(text.substr(i + 2, 2).c_str(), nullptr, 16));
             i += 3;
         } else {
             out += text[i];
@@ -46,17 +41,9 @@ std::optional<std::string> JournalEntry::Field(const std::string& name) const {
 std::string JournalEntry::Action() const { return text.substr(0, text.find(' ')); }
 
 bool ParseJournalLine(const std::string& line, JournalEntry* entry) {
-    size_t first = line.find(' ');
-    size_t second = first == std::string::npos ? first : line.find(' ', first + 1);
-    size_t third = second == std::string::npos ? second : line.find(' ', second + 1);
-    if (third == std::string::npos) return false;
-    char* end = nullptr;
-    entry->seq = std::strtoull(line.c_str(), &end, 10);
-    if (end != line.c_str() + first) return false;
-    entry->time = std::strtoull(line.c_str() + first + 1, &end, 10);
-    if (end != line.c_str() + second) return false;
-    entry->source = line.substr(second + 1, third - second - 1);
-    entry->text = line.substr(third + 1);
+    std::istringstream in(line);
+    if (!(in >> entry->seq >> entry->time >> entry->source) || in.get() != ' ') return false;
+    std::getline(in, entry->text);
     return true;
 }
 

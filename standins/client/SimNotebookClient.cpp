@@ -76,7 +76,4 @@ std::optional<std::string> SimNotebookClient::StatusValue(const std::string& nam
     return std::nullopt;
 }
 
-// The service may close before its answer is read; either way it is on its way out.
-bool SimNotebookClient::Quit() const { return Command({"quit"}).reached || !IsRunning(); }
-
 }  // namespace simnb

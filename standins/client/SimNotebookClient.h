@@ -56,7 +56,6 @@ public:
     // A value of the status lines, e.g. "subscribers" or "nv-clocks" ("default",
     // "overclocked", or "none" without a GPU; "adl-clocks" may also be "custom").
     std::optional<std::string> StatusValue(const std::string& name) const;
-    bool Quit() const;
 };
 
 // A simnotebook.exe that this process started (beside its own executable) and stops again.

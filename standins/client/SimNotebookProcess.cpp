@@ -56,7 +56,7 @@ bool SimNotebookProcess::Start(std::string* error, bool tiedToUs) {
 
 void SimNotebookProcess::Stop() {
     if (!m_process.Valid()) return;
-    SimNotebookClient().Quit();
+    SimNotebookClient().Command({"quit"});
     if (WaitForSingleObject(m_process.Get(), kQuitWaitMs) != WAIT_OBJECT_0) {
         TerminateProcess(m_process.Get(), 1);
         WaitForSingleObject(m_process.Get(), kQuitWaitMs);

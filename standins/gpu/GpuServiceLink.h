@@ -6,9 +6,10 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <locale>
 #include <optional>
+#include <sstream>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "../common/PipeChannel.h"
@@ -44,21 +45,15 @@ inline int32_t StatusOf(const GpuAnswer& answer, int32_t fallback) {
     return answer ? static_cast<int32_t>(answer->front()) : fallback;
 }
 
-inline std::string RequestWord(const std::string& word) { return word; }
-inline std::string RequestWord(const char* word) { return word; }
-// Numbers in decimal; a flag is 1 or 0.
-template <typename Number, typename = std::enable_if_t<std::is_arithmetic_v<Number>>>
-std::string RequestWord(Number number) {
-    return std::to_string(number);
-}
-
-// The words, one blank between each two.
+// The words, one blank between each two; numbers in decimal, a flag as 1 or 0.
 template <typename... Words>
 std::string Request(const Words&... words) {
-    std::string line;
-    ((line += RequestWord(words) + " "), ...);
-    line.pop_back();
-    return line;
+    std::ostringstream line;
+    line.imbue(std::locale::classic());  // the host program's locale must not group digits
+    ((line << words << ' '), ...);
+    std::string text = line.str();
+    text.pop_back();
+    return text;
 }
 
 // Tells the service that a process loaded this stand-in, and from where.
