@@ -1,9 +1,12 @@
+#include "../common/ControlWire.h"
 #include "Commands.h"
 #include "Notebook.h"
 #include "ValueText.h"
 
 namespace simnb {
 namespace {
+
+constexpr DWORD kControlWriteTimeoutMs = 10000;
 
 using Handler = CommandReply (*)(Notebook& n, const Args& args);
 
@@ -31,9 +34,7 @@ CommandReply ClearCommand(Notebook& n, const Args& args) {
 
 CommandReply StatusCommand(Notebook& n, const Args&) {
     std::string out = "service running\npid " + std::to_string(GetCurrentProcessId()) + "\n";
-    out += "journal-entries " + std::to_string(n.journal.Size()) + "\n";
-    out += "journal-last-seq " + std::to_string(n.journal.LastSeq()) + "\n";
-    return Ok(out + n.firmware.Status() + n.gpu.Status());
+    return Ok(out + n.journal.Status() + n.firmware.Status() + n.gpu.Status());
 }
 
 CommandReply ResetCommand(Notebook& n, const Args&) {
@@ -98,8 +99,7 @@ const Command* Find(const std::string& name) {
     return nullptr;
 }
 
-}  // namespace
-
+// The handler gets the words after the command's own.
 CommandReply RunCommand(Notebook& notebook, const Args& words) {
     if (words.empty()) return Fail("empty command");
     if (words.size() >= 2) {
@@ -108,6 +108,28 @@ CommandReply RunCommand(Notebook& notebook, const Args& words) {
     }
     if (const Command* one = Find(words[0])) return one->handler(notebook, Args(words.begin() + 1, words.end()));
     return Fail("unknown command: " + words[0] + (words.size() >= 2 ? " " + words[1] : std::string()));
+}
+
+std::string EncodeAnswer(const CommandReply& reply) {
+    if (reply.ok) return "OK\n" + reply.text;
+    std::string reason = reply.text;
+    for (char& c : reason) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return "ERR " + reason;
+}
+
+}  // namespace
+
+void ServeControl(Notebook& notebook, const PipeChannel& channel, HANDLE cancel) {
+    std::string request;
+    for (;;) {
+        PipeIo got = channel.Read(request, kMaxControlRequestBytes, INFINITE, cancel);
+        if (got != PipeIo::Ok && got != PipeIo::TooLarge) return;
+        CommandReply reply =
+            got == PipeIo::TooLarge ? Fail("request too large") : RunCommand(notebook, DecodeControlRequest(request));
+        if (channel.Write(EncodeAnswer(reply), kControlWriteTimeoutMs, cancel) != PipeIo::Ok) return;
+    }
 }
 
 }  // namespace simnb

@@ -4,43 +4,45 @@
 #pragma once
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <string>
 
 #include "../common/SimSync.h"
 
 namespace simnb {
 
-struct JournalRecord {
-    uint64_t seq;
-    uint64_t time;
-    std::string source;
-    std::string details;
-};
-
 class Journal {
 public:
     // Oldest entries give way beyond this, so a long demo cannot eat the machine.
     static constexpr size_t kCapacity = 20000;
 
-    using Observer = std::function<void(const std::string& line)>;
-    void SetObserver(Observer observer);
+    // Every entry is also printed on standard output as it is added (before any is added).
+    void EchoToStdout() { m_echo = true; }
 
-    uint64_t Add(const std::string& source, const std::string& details);
+    void Add(const std::string& source, const std::string& details);
     // Entries whose sequence number is greater than since, one line each.
     std::string Lines(uint64_t since) const;
     void Clear();
-    size_t Size() const;
-    uint64_t LastSeq() const;
+    // "journal-entries N" and "journal-last-seq SEQ" lines for the status command.
+    std::string Status() const;
 
 private:
+    struct Record {
+        uint64_t seq;
+        uint64_t time;
+        std::string source;
+        std::string details;
+    };
+    static std::string Line(const Record& record);
+
     mutable Lock m_lock;
-    std::deque<JournalRecord> m_records;
+    std::deque<Record> m_records;
     uint64_t m_lastSeq = 0;
-    Observer m_observer;
+    bool m_echo = false;
 };
 
-std::string FormatJournalLine(const JournalRecord& record);
-uint64_t PreciseFileTimeNow();
+// Texts inside a journal line are written in double quotes. Bytes that would break the line
+// or the quoting (control bytes, '"', bytes above 0x7E) appear as \xNN; a backslash stays
+// as it is, so "root\WMI" reads as sent.
+std::string QuoteText(const std::string& text);
 
 }  // namespace simnb

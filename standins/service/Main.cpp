@@ -8,44 +8,51 @@
 #include <string>
 
 #include "../common/PipeNames.h"
-#include "../common/TextCodec.h"
-#include "../common/UniqueHandle.h"
+#include "Commands.h"
 #include "Notebook.h"
 
 namespace {
 
-struct Options {
-    bool quiet = false;
-    DWORD exitWithPid = 0;
-    bool valid = true;
-};
-
-Options ParseOptions() {
-    Options options;
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv == nullptr) return options;
-    for (int i = 1; i < argc; ++i) {
-        std::wstring arg = argv[i];
-        if (arg == L"--quiet") {
-            options.quiet = true;
-        } else if (arg == L"--exit-with" && i + 1 < argc) {
-            options.exitWithPid = static_cast<DWORD>(wcstoul(argv[++i], nullptr, 10));
-        } else {
-            options.valid = false;
-        }
+int Serve(bool quiet, HANDLE watched) {
+    simnb::Notebook notebook;
+    if (!quiet) notebook.journal.EchoToStdout();
+    // Declared last, so that its connections end before the parts they command.
+    simnb::PipeServer control(simnb::kControlPipeName, [&notebook](const simnb::PipeChannel& channel, HANDLE cancel) {
+        simnb::ServeControl(notebook, channel, cancel);
+    });
+    const char* error = nullptr;
+    if (!notebook.quit.Valid()) {
+        error = "cannot create an event";
+    } else if (!notebook.firmware.Start() || !notebook.gpu.Start()) {
+        error = "a domain could not open its pipe";
+    } else if (!control.Start()) {
+        error = "cannot create the control pipe";
     }
-    LocalFree(argv);
-    return options;
+    if (error != nullptr) {
+        std::fprintf(stderr, "simnotebook: %s\n", error);
+        return 1;
+    }
+    notebook.journal.Add("ctl", "started pid=" + std::to_string(GetCurrentProcessId()));
+    HANDLE waits[2] = {notebook.quit.Get(), watched};
+    WaitForMultipleObjects(watched != nullptr ? 2 : 1, waits, FALSE, INFINITE);
+    return 0;
 }
 
 }  // namespace
 
-int main() {
-    Options options = ParseOptions();
-    if (!options.valid) {
-        std::fprintf(stderr, "usage: simnotebook.exe [--quiet] [--exit-with PID]\n");
-        return 2;
+int main(int argc, char** argv) {
+    bool quiet = false;
+    DWORD exitWithPid = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--quiet") {
+            quiet = true;
+        } else if (arg == "--exit-with" && i + 1 < argc) {
+            exitWithPid = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
+        } else {
+            std::fprintf(stderr, "usage: simnotebook.exe [--quiet] [--exit-with PID]\n");
+            return 2;
+        }
     }
     simnb::UniqueHandle instance(CreateMutexW(nullptr, FALSE, simnb::kServiceMutexName));
     if (!instance.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -53,24 +60,9 @@ int main() {
         return 3;
     }
     simnb::UniqueHandle watched;
-    if (options.exitWithPid != 0) {
-        watched.Reset(OpenProcess(SYNCHRONIZE, FALSE, options.exitWithPid));
+    if (exitWithPid != 0) {
+        watched.Reset(OpenProcess(SYNCHRONIZE, FALSE, exitWithPid));
         if (!watched.Valid()) return 0;  // the process we serve is already gone
     }
-
-    simnb::Notebook notebook;
-    if (!options.quiet) {
-        notebook.journal.SetObserver([](const std::string& line) {
-            std::fprintf(stdout, "%s\n", line.c_str());
-            std::fflush(stdout);
-        });
-    }
-    std::string error;
-    if (!notebook.Start(&error)) {
-        std::fprintf(stderr, "simnotebook: %s\n", error.c_str());
-        return 1;
-    }
-    notebook.RunUntilQuit(watched.Get());
-    notebook.Stop();
-    return 0;
+    return Serve(quiet, watched.Get());
 }

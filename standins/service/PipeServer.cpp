@@ -81,7 +81,6 @@ bool PipeServer::WaitForClient(HANDLE pipe) {
 }
 
 void PipeServer::Serve(UniqueHandle pipe) {
-    ReapFinished();
     auto connection = std::make_unique<Connection>();
     connection->cancel = MakeManualEvent();
     if (!connection->cancel.Valid()) return;
@@ -93,23 +92,9 @@ void PipeServer::Serve(UniqueHandle pipe) {
     });
     if (!started) return;  // the channel closes the pipe, so the client sees the end
     LockGuard guard(m_lock);
+    // The connections that ended go here (their threads joined), so that they do not pile up.
+    m_connections.remove_if([](const std::unique_ptr<Connection>& c) { return c->finished.load(); });
     m_connections.push_back(std::move(connection));
-}
-
-void PipeServer::ReapFinished() {
-    std::list<std::unique_ptr<Connection>> finished;
-    {
-        LockGuard guard(m_lock);
-        for (auto it = m_connections.begin(); it != m_connections.end();) {
-            if ((*it)->finished.load()) {
-                finished.push_back(std::move(*it));
-                it = m_connections.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    for (auto& connection : finished) connection->thread.Join();
 }
 
 }  // namespace simnb

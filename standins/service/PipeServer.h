@@ -37,10 +37,8 @@ private:
     };
 
     UniqueHandle CreateInstance() const;
-    void AcceptLoop();
     bool WaitForClient(HANDLE pipe);
     void Serve(UniqueHandle pipe);
-    void ReapFinished();
 
     std::wstring m_name;
     Handler m_handler;

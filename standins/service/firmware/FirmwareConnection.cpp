@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "../../common/FirmwareWire.h"
-#include "../QuotedText.h"
-#include "../ValueText.h"
 #include "FirmwareDomain.h"
 #include "FirmwareRequest.h"
 
@@ -13,13 +11,8 @@ namespace simnb {
 namespace {
 
 constexpr DWORD kWriteTimeoutMs = 3000;
+constexpr DWORD kEventWriteTimeoutMs = 1000;
 constexpr size_t kMaxMessageBytes = sizeof(WireCallHeader) + kMaxRequestBytes;
-
-struct CallOutcome {
-    int32_t result = 0;
-    std::string reply;  // the exact bytes sent back
-    std::string why;    // why it was refused, or what a fault changed
-};
 
 uint32_t MessageKind(const std::string& message) {
     uint32_t kind = 0;
@@ -27,11 +20,7 @@ uint32_t MessageKind(const std::string& message) {
     return kind;
 }
 
-CallOutcome Refused(const std::string& why) {
-    CallOutcome outcome;
-    outcome.why = why;
-    return outcome;
-}
+FirmwareDomain::CallOutcome Refused(const std::string& why) { return {0, std::string(), why}; }
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
@@ -107,32 +96,7 @@ void FirmwareDomain::ServeCall(const PipeChannel& channel, HANDLE cancel, const 
     const std::string text = buffer.substr(0, terminator);
     const bool zeroPadded = terminated && buffer.find_first_not_of('\0', terminator) == std::string::npos;
 
-    CallOutcome outcome;
-    if (!terminated) {
-        outcome = Refused("unterminated");
-    } else if (m_faults.TakeRefusal()) {
-        outcome = Refused("fault");
-    } else {
-        FirmwareRequest request = ParseFirmwareRequest(text);
-        if (!request.valid) {
-            outcome = Refused(request.why);
-        } else if (!m_variables.Get(request.key)) {
-            outcome = Refused("unknown-variable");
-        } else if (request.write) {
-            std::optional<int64_t> kept = m_faults.KeptValue(request.key);
-            m_variables.Set(request.key, kept ? *kept : request.value);
-            outcome.result = 1;
-            if (kept) outcome.why = "kept=" + std::to_string(*kept);
-        } else if (std::optional<ReplyOverride> forced = m_faults.TakeReplyOverride()) {
-            outcome.result = 1;
-            size_t fill = static_cast<size_t>(header.replySize < kMaxReplyBytes ? header.replySize : kMaxReplyBytes);
-            outcome.reply = forced->digits ? std::string(fill, '7') : forced->text + '\0';
-            outcome.why = "forced-reply";
-        } else {
-            outcome.result = 1;
-            outcome.reply = std::to_string(*m_variables.Get(request.key)) + '\0';
-        }
-    }
+    CallOutcome outcome = terminated ? Answer(text, header.replySize) : Refused("unterminated");
     if (outcome.reply.size() > static_cast<size_t>(kMaxReplyBytes)) outcome.reply.resize(kMaxReplyBytes);
 
     // What the journal shows of the reply is its text; terminated says whether a zero followed.
@@ -152,6 +116,36 @@ void FirmwareDomain::ServeCall(const PipeChannel& channel, HANDLE cancel, const 
     channel.Write(bytes, kWriteTimeoutMs, cancel);
 }
 
+FirmwareDomain::CallOutcome FirmwareDomain::Answer(const std::string& text, int32_t replySize) {
+    FirmwareRequest request = ParseFirmwareRequest(text);
+    LockGuard guard(m_lock);
+    // "refuse on" leaves no count, so a count left over means "refuse next".
+    if (m_faults.refuseAll || m_faults.refuseNext > 0) {
+        if (m_faults.refuseNext > 0) --m_faults.refuseNext;
+        return Refused("fault");
+    }
+    if (!request.valid) return Refused(request.why);
+    auto variable = m_variables.find(request.key);
+    if (variable == m_variables.end()) return Refused("unknown-variable");
+    if (request.write) {
+        auto kept = m_faults.keep.find(request.key);
+        if (kept == m_faults.keep.end()) {
+            variable->second = request.value;
+            return {1, std::string(), std::string()};
+        }
+        variable->second = kept->second;
+        return {1, std::string(), "kept=" + std::to_string(kept->second)};
+    }
+    if (m_faults.reply) {
+        size_t fill = static_cast<size_t>(replySize < kMaxReplyBytes ? replySize : kMaxReplyBytes);
+        CallOutcome outcome = {1, m_faults.reply->digits ? std::string(fill, '7') : m_faults.reply->text + '\0',
+                               "forced-reply"};
+        if (m_faults.replyOnce) m_faults.reply.reset();
+        return outcome;
+    }
+    return {1, std::to_string(variable->second) + '\0', std::string()};
+}
+
 void FirmwareDomain::ServeSubscription(const PipeChannel& channel, HANDLE cancel, const std::string& message) {
     std::vector<std::string> texts = SplitTexts(message.substr(sizeof(WireSubscribeHeader)));
     bool accepted = IsFirmwareEventQuery(texts);
@@ -165,8 +159,14 @@ void FirmwareDomain::ServeSubscription(const PipeChannel& channel, HANDLE cancel
         channel.Write(ackBytes, kWriteTimeoutMs, cancel);
         return;
     }
-    if (!m_hub.Subscribe(channel, cancel, ackBytes)) return;
-    m_journal.Add("fw", details + " result=1 subscribers=" + std::to_string(m_hub.Count()));
+    {
+        // Acknowledged and registered under one lock, so an event raised right after the
+        // bridge saw the acknowledgement cannot miss it.
+        LockGuard guard(m_subscribersLock);
+        if (channel.Write(ackBytes, kEventWriteTimeoutMs, cancel) != PipeIo::Ok) return;
+        m_subscribers[&channel] = cancel;
+    }
+    m_journal.Add("fw", details + " result=1 subscribers=" + std::to_string(SubscriberCount()));
 
     // Nothing more is expected from the bridge; the read ends when it goes away or we stop.
     std::string ignored;
@@ -174,9 +174,12 @@ void FirmwareDomain::ServeSubscription(const PipeChannel& channel, HANDLE cancel
     do {
         end = channel.Read(ignored, kMaxMessageBytes, INFINITE, cancel);
     } while (end == PipeIo::Ok || end == PipeIo::TooLarge);
-    m_hub.Unsubscribe(channel);
+    {
+        LockGuard guard(m_subscribersLock);
+        m_subscribers.erase(&channel);
+    }
     m_journal.Add("fw", std::string("unsubscribe why=") + (end == PipeIo::Cancelled ? "dropped" : "closed") +
-                            " subscribers=" + std::to_string(m_hub.Count()));
+                            " subscribers=" + std::to_string(SubscriberCount()));
 }
 
 }  // namespace simnb

@@ -10,19 +10,15 @@ FirmwareDomain::FirmwareDomain(Journal& journal)
 
 bool FirmwareDomain::Start() {
     LockGuard guard(m_pipeLock);
-    m_started.store(true);
-    return m_absent.load() || m_pipe.Start();
-}
-
-void FirmwareDomain::Stop() {
-    LockGuard guard(m_pipeLock);
-    m_started.store(false);
-    m_pipe.Stop();
+    return m_pipe.Start();
 }
 
 void FirmwareDomain::Reset() {
-    m_variables.Reset();
-    m_faults.Reset();
+    {
+        LockGuard guard(m_lock);
+        m_variables = DefaultVariables();
+        m_faults = FirmwareFaults();
+    }
     SetAbsent(false);
 }
 
@@ -32,15 +28,46 @@ void FirmwareDomain::SetAbsent(bool absent) {
     m_absent.store(absent);
     if (absent) {
         m_pipe.Stop();
-    } else if (m_started.load()) {
+    } else {
         m_pipe.Start();
     }
 }
 
+size_t FirmwareDomain::SubscriberCount() const {
+    LockGuard guard(m_subscribersLock);
+    return m_subscribers.size();
+}
+
+std::string FirmwareDomain::Variables() const {
+    LockGuard guard(m_lock);
+    std::string out;
+    for (const auto& entry : m_variables) out += entry.first + " " + std::to_string(entry.second) + "\n";
+    return out;
+}
+
 std::string FirmwareDomain::Status() const {
     std::string out = std::string("firmware ") + (m_absent.load() ? "absent" : "present") + "\n";
-    out += "subscribers " + std::to_string(m_hub.Count()) + "\n";
-    out += m_faults.Status();
+    out += "subscribers " + std::to_string(SubscriberCount()) + "\n";
+    LockGuard guard(m_lock);
+    out += "fault-refuse ";
+    if (m_faults.refuseAll) {
+        out += "on\n";
+    } else if (m_faults.refuseNext > 0) {
+        out += "next " + std::to_string(m_faults.refuseNext) + "\n";
+    } else {
+        out += "off\n";
+    }
+    out += "fault-reply ";
+    if (!m_faults.reply) {
+        out += "off";
+    } else {
+        out += m_faults.reply->digits ? std::string("digits800") : QuoteText(m_faults.reply->text);
+        if (m_faults.replyOnce) out += " once";
+    }
+    out += "\nfault-keep";
+    if (m_faults.keep.empty()) out += " off";
+    for (const auto& entry : m_faults.keep) out += " " + entry.first + "=" + std::to_string(entry.second);
+    out += "\n";
     return out;
 }
 

@@ -17,4 +17,8 @@ struct FirmwareRequest {
 
 FirmwareRequest ParseFirmwareRequest(const std::string& text);
 
+// A group name of letters, digits and '_' not starting with a digit, ':', and an index in
+// plain decimal ("6", not "06").
+bool IsVariableKey(const std::string& key);
+
 }  // namespace simnb

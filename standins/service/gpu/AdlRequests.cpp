@@ -1,106 +1,113 @@
-// The ADL stand-in's calls, each journalled under "adl" with its arguments.
+// The simulated ATI adapter 0: the ADL stand-in's calls, each journalled under "adl" with
+// its arguments. The clock state reads "overclocked" when the last configuration set both
+// clocks to their maximum, "default" when it set both to their defaults (or none was set
+// yet), and "custom" otherwise.
 #include "../../gpu/GpuWire.h"
 #include "GpuDomain.h"
 
 namespace simnb {
 namespace {
 
-struct Outcome {
-    int32_t status = kAdlOk;
-    std::string note;
-};
+constexpr int32_t kInfoSize = 56;
+constexpr int32_t kConfigSize = 16;
 
-// A scripted fault wins; then the library's own checks: initialised, record given.
-Outcome Decide(std::optional<int32_t> fault, bool created, bool pointerGiven) {
-    if (fault) return {*fault, " fault=yes"};
-    if (!created) return {kAdlNotInit, " why=not-initialized"};
-    if (!pointerGiven) return {kAdlNullPointer, " why=null-pointer"};
-    return {};
+GpuOutcome Decide(std::optional<int32_t> fault, bool created, bool pointerGiven) {
+    return DecideGpuCall(fault, created, pointerGiven, kAdlNotInit, kAdlNullPointer);
+}
+
+bool InRange(const AdlClocks& clocks, int64_t clock) { return clock >= clocks[kAdlMin] && clock <= clocks[kAdlMax]; }
+
+void Run(AdlClocks& clocks, int32_t clock) {
+    clocks[kAdlCurrent] = clock;
+    clocks[kAdlRequested] = clock;
+    clocks[kAdlApplied] = clock;
 }
 
 std::string YesNo(int64_t value) { return value != 0 ? "yes" : "no"; }
 
 }  // namespace
 
-std::string GpuDomain::ServeAdl(const GpuRequest& request) {
-    const std::string& what = request.Word(1);
-    if (what == "load") return LoadEntry("adl", request);
-    if (what == "ADL_Main_Control_Create") return AdlCreate(request);
-    if (what == "ADL_Display_ODClockInfo_Get") return AdlInfoGet(request);
-    if (what == "ADL_Display_ODClockConfig_Set") return AdlConfigSet(request);
+std::string GpuDomain::ServeAdl(const GpuWords& request) {
+    const std::string what = request.size() > 1 ? request[1] : std::string();
+    int64_t args[7] = {};
+    if (what == "ADL_Main_Control_Create") {
+        return Arguments("adl", request, 3, args) ? AdlCreate(args) : std::to_string(kAdlError);
+    }
+    if (what == "ADL_Display_ODClockInfo_Get") {
+        return Arguments("adl", request, 3, args) ? AdlInfoGet(args) : std::to_string(kAdlError);
+    }
+    if (what == "ADL_Display_ODClockConfig_Set") {
+        return Arguments("adl", request, 7, args) ? AdlConfigSet(args) : std::to_string(kAdlError);
+    }
     if (what.rfind("ADL_", 0) == 0) return AdlOther(request);
     m_journal.Add("adl", "protocol-error why=unknown-call call=" + what);
     return std::to_string(kAdlError);
 }
 
-// ADL_Main_Control_Create CALLBACK ALLOCATED ENUM
-std::string GpuDomain::AdlCreate(const GpuRequest& request) {
-    int64_t callback = 0, allocated = 0, enumConnected = 0;
-    if (!request.Number(2, &callback) || !request.Number(3, &allocated) || !request.Number(4, &enumConnected)) {
-        m_journal.Add("adl", "protocol-error why=bad-arguments call=ADL_Main_Control_Create");
-        return std::to_string(kAdlError);
-    }
-    Outcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Main_Control_Create"), true, true);
-    if (outcome.status == kAdlOk && (callback == 0 || allocated == 0)) outcome = {kAdlInvalidCallback, " why=callback"};
-    m_journal.Add("adl", "ADL_Main_Control_Create callback=" + YesNo(callback) + " allocated=" + YesNo(allocated) +
-                             " iEnumConnectedAdapters=" + std::to_string(enumConnected) +
+// CALLBACK ALLOCATED ENUM
+std::string GpuDomain::AdlCreate(const int64_t* args) {
+    GpuOutcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Main_Control_Create"), true, true);
+    if (outcome.status == kAdlOk && (args[0] == 0 || args[1] == 0)) outcome = {kAdlInvalidCallback, " why=callback"};
+    m_journal.Add("adl", "ADL_Main_Control_Create callback=" + YesNo(args[0]) + " allocated=" + YesNo(args[1]) +
+                             " iEnumConnectedAdapters=" + std::to_string(args[2]) +
                              " status=" + std::to_string(outcome.status) + outcome.note);
     return std::to_string(outcome.status);
 }
 
-// ADL_Display_ODClockInfo_Get CREATED ADAPTER RECORD
-std::string GpuDomain::AdlInfoGet(const GpuRequest& request) {
-    int64_t created = 0, adapter = 0, record = 0;
-    if (!request.Number(2, &created) || !request.Number(3, &adapter) || !request.Number(4, &record)) {
-        m_journal.Add("adl", "protocol-error why=bad-arguments call=ADL_Display_ODClockInfo_Get");
-        return std::to_string(kAdlError);
-    }
-    Outcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Display_ODClockInfo_Get"), created != 0, record != 0);
+// CREATED ADAPTER RECORD
+std::string GpuDomain::AdlInfoGet(const int64_t* args) {
+    const int64_t adapter = args[1];
+    GpuOutcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Display_ODClockInfo_Get"), args[0] != 0, args[2] != 0);
     if (outcome.status == kAdlOk && adapter != 0) outcome = {kAdlInvalidAdapterIndex, " why=adapter"};
     m_journal.Add("adl", "ADL_Display_ODClockInfo_Get iAdapterIndex=" + std::to_string(adapter) +
                              " status=" + std::to_string(outcome.status) + outcome.note);
     std::string answer = std::to_string(outcome.status);
     if (outcome.status == kAdlOk) {
-        for (int32_t field : m_adl.InfoRecord()) answer += " " + std::to_string(field);
+        // iSize, iFlags, then the six memory and the six engine fields.
+        answer += " " + std::to_string(kInfoSize) + " " + std::to_string(m_adlFlags);
+        for (const AdlClocks* clocks : {&m_adlMemory, &m_adlEngine}) {
+            for (int32_t field : *clocks) answer += " " + std::to_string(field);
+        }
     }
     return answer;
 }
 
-// ADL_Display_ODClockConfig_Set CREATED ADAPTER RECORD SIZE FLAGS MEMORY ENGINE
-std::string GpuDomain::AdlConfigSet(const GpuRequest& request) {
-    int64_t created = 0, adapter = 0, record = 0;
-    int64_t fields[4] = {};
-    bool parsed = request.Number(2, &created) && request.Number(3, &adapter) && request.Number(4, &record);
-    for (int i = 0; parsed && i < 4; ++i) parsed = request.Number(5 + i, &fields[i]);
-    if (!parsed) {
-        m_journal.Add("adl", "protocol-error why=bad-arguments call=ADL_Display_ODClockConfig_Set");
-        return std::to_string(kAdlError);
-    }
-    AdlClockConfig config = {static_cast<int32_t>(fields[0]), static_cast<int32_t>(fields[1]),
-                             static_cast<int32_t>(fields[2]), static_cast<int32_t>(fields[3])};
-    Outcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Display_ODClockConfig_Set"), created != 0, record != 0);
+// CREATED ADAPTER RECORD SIZE FLAGS MEMORY ENGINE
+std::string GpuDomain::AdlConfigSet(const int64_t* args) {
+    const int64_t adapter = args[1];
+    const int32_t size = static_cast<int32_t>(args[3]), flags = static_cast<int32_t>(args[4]);
+    const int32_t memory = static_cast<int32_t>(args[5]), engine = static_cast<int32_t>(args[6]);
+    GpuOutcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Display_ODClockConfig_Set"), args[0] != 0, args[2] != 0);
     if (outcome.status == kAdlOk) {
-        outcome.status = m_adl.Apply(static_cast<int>(adapter), config);
-        if (outcome.status != kAdlOk) outcome.note = " why=rejected";
+        if (static_cast<int>(adapter) != 0) {
+            outcome = {kAdlInvalidAdapterIndex, " why=rejected"};
+        } else if (size != kConfigSize) {
+            outcome = {kAdlInvalidParamSize, " why=rejected"};
+        } else if (!InRange(m_adlMemory, memory) || !InRange(m_adlEngine, engine)) {
+            outcome = {kAdlInvalidParam, " why=rejected"};
+        } else {
+            Run(m_adlMemory, memory);
+            Run(m_adlEngine, engine);
+            m_adlLastSet = {memory, engine};
+        }
     }
     std::string details = "ADL_Display_ODClockConfig_Set iAdapterIndex=" + std::to_string(adapter);
-    if (record != 0) {
-        details += " iSize=" + std::to_string(config.size) + " iFlags=" + std::to_string(config.flags) +
-                   " iMemoryClock=" + std::to_string(config.memoryClock) +
-                   " iEngineClock=" + std::to_string(config.engineClock);
+    if (args[2] != 0) {
+        details += " iSize=" + std::to_string(size) + " iFlags=" + std::to_string(flags) +
+                   " iMemoryClock=" + std::to_string(memory) + " iEngineClock=" + std::to_string(engine);
     }
-    m_journal.Add("adl", details + " status=" + std::to_string(outcome.status) + " clocks=" + m_adl.ClockState() +
+    m_journal.Add("adl", details + " status=" + std::to_string(outcome.status) + " clocks=" + AdlClockState() +
                              outcome.note);
     return std::to_string(outcome.status);
 }
 
 // The functions the program only requires to exist: NAME CREATED [OUTPUT]
-std::string GpuDomain::AdlOther(const GpuRequest& request) {
-    const std::string& name = request.Word(1);
+std::string GpuDomain::AdlOther(const GpuWords& request) {
+    const std::string& name = request[1];
     int64_t created = 0, output = 1;
-    request.Number(2, &created);
-    request.Number(3, &output);
-    Outcome outcome;
+    WordNumber(request, 2, &created);
+    WordNumber(request, 3, &output);
+    GpuOutcome outcome;
     if (name == "ADL_Main_Control_Destroy") {
         outcome = Decide(m_adlFaults.TakeStatus(name), true, true);
     } else if (name == "ADL_Adapter_NumberOfAdapters_Get") {
@@ -118,6 +125,14 @@ std::string GpuDomain::AdlOther(const GpuRequest& request) {
     }
     m_journal.Add("adl", details + outcome.note);
     return answer;
+}
+
+std::string GpuDomain::AdlClockState() const {
+    if (!m_adlLastSet) return "default";
+    const std::array<int32_t, 2>& set = *m_adlLastSet;
+    if (set[0] == m_adlMemory[kAdlMax] && set[1] == m_adlEngine[kAdlMax]) return "overclocked";
+    if (set[0] == m_adlMemory[kAdlDefault] && set[1] == m_adlEngine[kAdlDefault]) return "default";
+    return "custom";
 }
 
 }  // namespace simnb

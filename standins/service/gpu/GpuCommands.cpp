@@ -7,12 +7,6 @@
 namespace simnb {
 namespace {
 
-std::string Joined(const std::string& head, const Args& args) {
-    std::string out = head;
-    for (const std::string& arg : args) out += " " + arg;
-    return out;
-}
-
 bool ParseStatus(const std::string& text, int32_t* status) {
     int64_t value = 0;
     if (!ParseStrictDecimal(text, &value) || value < INT32_MIN || value > INT32_MAX) return false;
@@ -39,30 +33,25 @@ bool IsAdlFunction(const std::string& word) {
     return false;
 }
 
-// STATUS|off [--at N | --index N], from args[first] on. False when malformed.
-bool ParseStatusFault(const Args& args, size_t first, bool allowIndex, std::optional<StatusFault>* fault) {
-    if (args.size() == first + 1 && args[first] == "off") {
-        fault->reset();
+// status ENTRY STATUS|off [--at N | --index N] (args has at least three words), for the
+// entry point named name. False, and faults unchanged, when malformed.
+bool ParseStatusFault(const Args& args, const std::string& name, bool allowIndex, GpuFaults* faults) {
+    if (args.size() == 3 && args[2] == "off") {
+        faults->status.erase(name);
         return true;
     }
     StatusFault parsed;
-    if (args.size() <= first ||
-        !(ParseStatus(args[first], &parsed.status) || ParseCrashWord(args[first], &parsed.status)))
-        return false;
-    if (args.size() == first + 1) {
-        *fault = parsed;
-        return true;
-    }
     uint64_t n = 0;
-    if (args.size() != first + 3 || !ParseUnsigned(args[first + 2], &n)) return false;
-    if (args[first + 1] == "--at" && n > 0) {
+    if (!(ParseStatus(args[2], &parsed.status) || ParseCrashWord(args[2], &parsed.status))) return false;
+    const bool counted = args.size() == 5 && ParseUnsigned(args[4], &n);
+    if (counted && args[3] == "--at" && n > 0) {
         parsed.atCall = n;
-    } else if (args[first + 1] == "--index" && allowIndex && n <= UINT32_MAX) {
+    } else if (counted && args[3] == "--index" && allowIndex && n <= UINT32_MAX) {
         parsed.atIndex = static_cast<uint32_t>(n);
-    } else {
+    } else if (args.size() != 3) {
         return false;
     }
-    *fault = parsed;
+    faults->status[name] = parsed;
     return true;
 }
 
@@ -97,11 +86,11 @@ CommandReply GpuDomain::GpuSetCommand(const Args& args) {
     if (args.size() != 2 || !ParseUnsigned(args[1], &count)) return Fail("usage: gpu set displays|physical|logical N");
     LockGuard guard(m_lock);
     if (args[0] == "displays" && count <= 100000) {
-        m_nv.SetDisplays(static_cast<uint32_t>(count));
-    } else if (args[0] == "physical" && count <= NvidiaModel::kMaxGpus) {
-        m_nv.SetPhysicalGpus(static_cast<uint32_t>(count));
-    } else if (args[0] == "logical" && count <= NvidiaModel::kMaxGpus) {
-        m_nv.SetLogicalGpus(static_cast<uint32_t>(count));
+        m_nvDisplays = static_cast<uint32_t>(count);
+    } else if (args[0] == "physical" && count <= kMaxNvGpus) {
+        m_nvGpus.resize(count);
+    } else if (args[0] == "logical" && count <= kMaxNvGpus) {
+        m_nvLogicalGpus = static_cast<uint32_t>(count);
     } else {
         return Fail("usage: gpu set displays N (up to 100000) | physical N | logical N (up to 64)");
     }
@@ -121,26 +110,19 @@ CommandReply GpuDomain::NvFaultCommand(const Args& args) {
         m_journal.Add("ctl", "nv fault release released=" + std::to_string(m_nvFaults.ReleaseHolds()));
         return Ok();
     } else if (args.size() >= 2 && args[0] == "hold") {
-        std::optional<HoldFault> hold;
-        if (!ParseHoldFault(args, &hold)) return Fail(usage);
-        if (hold) {
-            m_nvFaults.ArmHold(*hold);
-        } else {
-            m_nvFaults.DisarmHold();
-        }
+        // Disarming releases nothing.
+        if (!ParseHoldFault(args, &m_nvFaults.hold)) return Fail(usage);
     } else if (args.size() == 3 && args[0] == "offer" && (args[2] == "on" || args[2] == "off")) {
         if (NvEntryByWord(args[1], &id) == nullptr) return Fail("unknown NVIDIA entry point: " + args[1]);
-        m_nvFaults.SetOffered(id, args[2] == "on");
+        if (args[2] == "on") {
+            m_nvFaults.withheld.erase(id);
+        } else {
+            m_nvFaults.withheld.insert(id);
+        }
     } else if (args.size() >= 3 && args[0] == "status") {
         const char* name = NvEntryByWord(args[1], &id);
         if (name == nullptr) return Fail("unknown NVIDIA entry point: " + args[1]);
-        std::optional<StatusFault> fault;
-        if (!ParseStatusFault(args, 2, id == 0x9ABDD40D, &fault)) return Fail(usage);
-        if (fault) {
-            m_nvFaults.SetStatus(name, *fault);
-        } else {
-            m_nvFaults.ClearStatus(name);
-        }
+        if (!ParseStatusFault(args, name, id == 0x9ABDD40D, &m_nvFaults)) return Fail(usage);
     } else {
         return Fail(usage);
     }
@@ -154,13 +136,8 @@ CommandReply GpuDomain::AdlFaultCommand(const Args& args) {
         m_adlFaults.Reset();
     } else if (args.size() >= 3 && args[0] == "status") {
         if (!IsAdlFunction(args[1])) return Fail("unknown ADL function: " + args[1]);
-        std::optional<StatusFault> fault;
-        if (!ParseStatusFault(args, 2, false, &fault)) return Fail("usage: adl fault status NAME STATUS|off [--at N]");
-        if (fault) {
-            m_adlFaults.SetStatus(args[1], *fault);
-        } else {
-            m_adlFaults.ClearStatus(args[1]);
-        }
+        if (!ParseStatusFault(args, args[1], false, &m_adlFaults))
+            return Fail("usage: adl fault status NAME STATUS|off [--at N]");
     } else {
         return Fail("usage: adl fault status NAME STATUS|off [--at N] | off");
     }
@@ -170,34 +147,38 @@ CommandReply GpuDomain::AdlFaultCommand(const Args& args) {
 
 CommandReply GpuDomain::AdlSetCommand(const Args& args) {
     int32_t value = 0;
+    int32_t* target = nullptr;
     LockGuard guard(m_lock);
-    if (args.size() == 2 && args[0] == "flags" && ParseStatus(args[1], &value)) {
-        m_adl.SetFlags(value);
-    } else if (args.size() != 3 || !ParseStatus(args[2], &value) || !m_adl.SetClockField(args[0], args[1], value)) {
-        return Fail("usage: adl set flags N | adl set memory|engine default|current|max|min|requested|applied N");
+    if (args.size() == 2 && args[0] == "flags") {
+        target = &m_adlFlags;
+    } else if (args.size() == 3 && (args[0] == "memory" || args[0] == "engine")) {
+        AdlClocks& clocks = args[0] == "memory" ? m_adlMemory : m_adlEngine;
+        for (size_t i = 0; i < clocks.size(); ++i) {
+            if (args[1] == kAdlClockFields[i]) target = &clocks[i];
+        }
     }
+    if (target == nullptr || !ParseStatus(args.back(), &value))
+        return Fail("usage: adl set flags N | adl set memory|engine default|current|max|min|requested|applied N");
+    *target = value;
     m_journal.Add("ctl", Joined("adl set", args));
     return Ok();
 }
 
 std::string GpuDomain::FullStatus() const {
     LockGuard guard(m_lock);
-    std::string out = "nv-displays " + std::to_string(m_nv.Displays()) + "\n";
-    out += "nv-physical-gpus " + std::to_string(m_nv.PhysicalGpus()) + "\n";
-    out += "nv-logical-gpus " + std::to_string(m_nv.LogicalGpus()) + "\n";
-    for (uint32_t i = 0; i < m_nv.PhysicalGpus(); ++i) {
-        out += (i == 0 ? std::string("nv-clocks ") : "nv-clocks-gpu" + std::to_string(i) + " ") +
-               NvClocksName(m_nv.Clocks(i)) + "\n";
+    std::string out = "nv-displays " + std::to_string(m_nvDisplays) + "\n";
+    out += "nv-physical-gpus " + std::to_string(m_nvGpus.size()) + "\n";
+    out += "nv-logical-gpus " + std::to_string(m_nvLogicalGpus) + "\n";
+    for (size_t i = 0; i < m_nvGpus.size(); ++i) {
+        out += (i == 0 ? std::string("nv-clocks ") : "nv-clocks-gpu" + std::to_string(i) + " ") + NvClocks(i) + "\n";
     }
-    if (m_nv.PhysicalGpus() == 0) out += "nv-clocks none\n";
-    out += "adl-clocks " + m_adl.ClockState() + "\n";
-    out += "adl-flags " + std::to_string(m_adl.Flags()) + "\n";
-    const char* fields = "default current max min requested applied";
+    if (m_nvGpus.empty()) out += "nv-clocks none\n";
+    out += "adl-clocks " + AdlClockState() + "\n";
+    out += "adl-flags " + std::to_string(m_adlFlags) + "\n";
     for (const char* domain : {"memory", "engine"}) {
-        const AdlClockSetting& s = std::string(domain) == "memory" ? m_adl.Memory() : m_adl.Engine();
-        out += std::string("adl-") + domain + " " + std::to_string(s.defaultClock) + " " +
-               std::to_string(s.currentClock) + " " + std::to_string(s.maxClock) + " " + std::to_string(s.minClock) +
-               " " + std::to_string(s.requestedClock) + " " + std::to_string(s.appliedClock) + "  (" + fields + ")\n";
+        out += std::string("adl-") + domain;
+        for (int32_t clock : std::string(domain) == "memory" ? m_adlMemory : m_adlEngine) out += " " + std::to_string(clock);
+        out += "  (default current max min requested applied)\n";
     }
     out += m_nvFaults.Status("nv");
     out += m_adlFaults.Status("adl");

@@ -1,36 +1,69 @@
 #include "GpuDomain.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "../../gpu/GpuWire.h"
-#include "../QuotedText.h"
 
 namespace simnb {
 namespace {
 
 constexpr DWORD kWriteTimeoutMs = 3000;
 
+GpuWords SplitWords(const std::string& line) {
+    GpuWords words;
+    size_t start = 0;
+    while (start < line.size()) {
+        size_t end = line.find(' ', start);
+        if (end == std::string::npos) end = line.size();
+        words.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
 }  // namespace
+
+bool WordNumber(const GpuWords& words, size_t i, int64_t* value) {
+    if (i >= words.size() || words[i].empty()) return false;
+    const char* text = words[i].c_str();
+    char* end = nullptr;
+    long long parsed = std::strtoll(text, &end, 0);
+    if (end == text || *end != '\0') return false;
+    *value = parsed;
+    return true;
+}
+
+std::string Hex32(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(value));
+    return text;
+}
 
 GpuDomain::GpuDomain(Journal& journal)
     : m_journal(journal),
-      m_pipe(kGpuPipeName, [this](const PipeChannel& channel, HANDLE cancel) { ServeConnection(channel, cancel); }) {}
-
-bool GpuDomain::Start() { return m_pipe.Start(); }
-
-void GpuDomain::Stop() { m_pipe.Stop(); }
+      m_pipe(kGpuPipeName, [this](const PipeChannel& channel, HANDLE cancel) { ServeConnection(channel, cancel); }) {
+    Reset();
+}
 
 void GpuDomain::Reset() {
     LockGuard guard(m_lock);
-    m_nv.Reset();
-    m_adl.Reset();
+    m_nvDisplays = 1;
+    m_nvLogicalGpus = 1;
+    m_nvGpus.assign(1, NvGpu());
     m_nvFaults.Reset();
+    // Over-drive may be changed and read back (bits 0 and 1), as on a notebook part.
+    m_adlFlags = 3;
+    m_adlMemory = {900, 900, 1000, 300, 900, 900};
+    m_adlEngine = {500, 500, 650, 100, 500, 500};
+    m_adlLastSet.reset();
     m_adlFaults.Reset();
 }
 
 std::string GpuDomain::Status() const {
     LockGuard guard(m_lock);
-    std::string out = std::string("nv-clocks ") + (m_nv.PhysicalGpus() > 0 ? NvClocksName(m_nv.Clocks(0)) : "none") + "\n";
-    out += "adl-clocks " + m_adl.ClockState() + "\n";
-    return out;
+    return std::string("nv-clocks ") + (m_nvGpus.empty() ? "none" : NvClocks(0)) + "\nadl-clocks " + AdlClockState() +
+           "\n";
 }
 
 // One request per connection: the stand-ins connect for each call.
@@ -43,17 +76,30 @@ void GpuDomain::ServeConnection(const PipeChannel& channel, HANDLE cancel) {
 }
 
 std::string GpuDomain::Answer(const std::string& line) {
-    GpuRequest request(line);
+    GpuWords request = SplitWords(line);
+    const std::string vendor = request.empty() ? std::string() : request[0];
     LockGuard guard(m_lock);
-    if (request.Word(0) == "nv") return ServeNv(request);
-    if (request.Word(0) == "adl") return ServeAdl(request);
+    if ((vendor == "nv" || vendor == "adl") && request.size() > 1 && request[1] == "load") {
+        // The module path may contain blanks.
+        std::string path;
+        for (size_t i = 3; i < request.size(); ++i) path += (path.empty() ? "" : " ") + request[i];
+        m_journal.Add(vendor, "load pid=" + (request.size() > 2 ? request[2] : "") + " path=" + QuoteText(path));
+        return "0";
+    }
+    if (vendor == "nv") return ServeNv(request);
+    if (vendor == "adl") return ServeAdl(request);
     m_journal.Add("gpu", "protocol-error why=unknown-request text=" + QuoteText(line));
     return std::to_string(kNvError);
 }
 
-std::string GpuDomain::LoadEntry(const std::string& source, const GpuRequest& request) {
-    m_journal.Add(source, "load pid=" + request.Word(2) + " path=" + QuoteText(request.Rest(3)));
-    return "0";
+bool GpuDomain::Arguments(const char* source, const GpuWords& request, size_t count, int64_t* args) {
+    for (size_t i = 0; i < count; ++i) {
+        if (!WordNumber(request, 2 + i, &args[i])) {
+            m_journal.Add(source, "protocol-error why=bad-arguments call=" + request[1]);
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace simnb

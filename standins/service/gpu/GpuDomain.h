@@ -2,27 +2,40 @@
 // their clock state, ATI adapter 0 with its over-drive clocks, the scripted faults, and the
 // GPU pipe on which the nvapi and ADL stand-ins ask about every call they get.
 #pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "../../common/SimSync.h"
 #include "../Commands.h"
 #include "../Journal.h"
 #include "../PipeServer.h"
-#include "AdlModel.h"
 #include "GpuFaults.h"
-#include "GpuRequest.h"
-#include "NvidiaModel.h"
 
 namespace simnb {
 
+// A request's words ("nv NvPrivate_B23B70EE 0x10000100 1"): the vendor, the call, then its
+// arguments as numbers (decimal or 0x-hex).
+using GpuWords = std::vector<std::string>;
+// False when word i is missing or not wholly a number.
+bool WordNumber(const GpuWords& words, size_t i, int64_t* value);
+
+// The ADL clock fields of one domain (memory or engine), in the order ADL lays them out.
+constexpr const char* kAdlClockFields[] = {"default", "current", "max", "min", "requested", "applied"};
+enum AdlClockField { kAdlDefault, kAdlCurrent, kAdlMax, kAdlMin, kAdlRequested, kAdlApplied };
+using AdlClocks = std::array<int32_t, 6>;
+
 class GpuDomain {
 public:
+    static constexpr uint32_t kMaxNvGpus = 64;
+
     explicit GpuDomain(Journal& journal);
 
-    // Opens the GPU pipe; false when it cannot serve.
-    bool Start();
-    // Closes the pipe and waits until every connection is gone.
-    void Stop();
+    // Opens the GPU pipe; false when it cannot serve. The pipe closes, every connection gone,
+    // when the domain ends.
+    bool Start() { return m_pipe.Start(); }
     // Back to the state of a freshly started service: defaults, no faults, holds released.
     void Reset();
     // The clock states, for the status command.
@@ -36,33 +49,57 @@ public:
     std::string FullStatus() const;
 
 private:
+    // The state of the private entry points' clock rule on one GPU (NvRequests.cpp).
+    enum class NvStep { None, Apply1, Apply2, Revert1 };
+    struct NvGpu {
+        bool overclocked = false;
+        NvStep step = NvStep::None;
+    };
+
     void ServeConnection(const PipeChannel& channel, HANDLE cancel);
     std::string Answer(const std::string& line);
 
     // NvRequests.cpp: what the nvapi stand-in asks. Each returns the answer's words.
-    std::string ServeNv(const GpuRequest& request);
-    std::string NvQuery(const GpuRequest& request);
-    std::string NvInitialize();
-    std::string NvEnumDisplay(const GpuRequest& request);
-    std::string NvEnumGpus(const GpuRequest& request, bool physical);
-    std::string NvPrivate(const GpuRequest& request);
+    std::string ServeNv(const GpuWords& request);
+    std::string NvQuery(const GpuWords& request);
+    std::string NvEnumDisplay(const int64_t* args);
+    std::string NvEnumGpus(const std::string& name, const int64_t* args);
+    std::string NvPrivate(const std::string& name, const int64_t* args);
+    void NvPrivateStep(NvGpu& gpu, const std::string& step, bool succeeded);
+    const char* NvClocks(size_t gpu) const;
 
     // AdlRequests.cpp: what the ADL stand-in asks.
-    std::string ServeAdl(const GpuRequest& request);
-    std::string AdlCreate(const GpuRequest& request);
-    std::string AdlInfoGet(const GpuRequest& request);
-    std::string AdlConfigSet(const GpuRequest& request);
-    std::string AdlOther(const GpuRequest& request);
+    std::string ServeAdl(const GpuWords& request);
+    std::string AdlCreate(const int64_t* args);
+    std::string AdlInfoGet(const int64_t* args);
+    std::string AdlConfigSet(const int64_t* args);
+    std::string AdlOther(const GpuWords& request);
+    std::string AdlClockState() const;
 
-    std::string LoadEntry(const std::string& source, const GpuRequest& request);
+    // The call's count numeric arguments (from the request's third word on) into args; when
+    // they are not all there, journals the protocol error under source and gives false.
+    bool Arguments(const char* source, const GpuWords& request, size_t count, int64_t* args);
 
     Journal& m_journal;
-    mutable Lock m_lock;  // the models and faults; requests arrive on several threads
-    NvidiaModel m_nv;
-    AdlModel m_adl;
+    mutable Lock m_lock;  // everything below; requests arrive on several threads
+
+    // The NVIDIA driver: the displays and GPUs it reports, the clocks of each physical GPU.
+    uint32_t m_nvDisplays = 1;
+    uint32_t m_nvLogicalGpus = 1;
+    std::vector<NvGpu> m_nvGpus;
     GpuFaults m_nvFaults;
+
+    // ATI adapter 0: its over-drive clock information and the clocks last set (memory, engine).
+    int32_t m_adlFlags = 0;
+    AdlClocks m_adlMemory = {};
+    AdlClocks m_adlEngine = {};
+    std::optional<std::array<int32_t, 2>> m_adlLastSet;
     GpuFaults m_adlFaults;
+
     PipeServer m_pipe;
 };
+
+// A number of the simulated driver as the journal shows it ("0x10000100").
+std::string Hex32(uint64_t value);
 
 }  // namespace simnb

@@ -21,25 +21,31 @@ struct HoldFault {
 
 struct StatusFault {
     int32_t status = 0;
-    uint64_t atCall = 0;                 // 0: every call; N: only the Nth call since reset
-    std::optional<uint32_t> atIndex;     // only the call for this enumeration index
+    uint64_t atCall = 0;              // 0: every call; N: only the Nth call since reset
+    std::optional<uint32_t> atIndex;  // only the call for this enumeration index
 };
 
-class GpuFaults {
-public:
-    void Reset();
+// A call's status and, for a failure, who decided it: " fault=yes" or " why=...".
+struct GpuOutcome {
+    int32_t status = 0;
+    std::string note;
+};
 
-    void SetStatus(const std::string& entry, const StatusFault& fault);
-    void ClearStatus(const std::string& entry);
-    void SetOffered(uint32_t id, bool offered);
-    bool Offered(uint32_t id) const { return m_withheld.count(id) == 0; }
+// A scripted fault wins; then the library's own checks: initialised, output pointer given.
+// The two statuses are the vendor's for those refusals.
+GpuOutcome DecideGpuCall(std::optional<int32_t> fault, bool initialized, bool pointerGiven, int32_t notInitialized,
+                         int32_t nullPointer);
+
+struct GpuFaults {
+    std::map<std::string, StatusFault> status;  // by entry point name
+    std::set<uint32_t> withheld;                // identifiers not offered
+    // One hold at a time; arming another replaces it. Disarming releases nothing.
+    std::optional<HoldFault> hold;
+
+    void Reset();
 
     // Counts this call of entry; the scripted status when a fault applies to it.
     std::optional<int32_t> TakeStatus(const std::string& entry, std::optional<uint32_t> index = std::nullopt);
-
-    // One hold at a time; arming another replaces it. Disarming releases nothing.
-    void ArmHold(const HoldFault& hold) { m_hold = hold; }
-    void DisarmHold() { m_hold.reset(); }
     // When the armed hold applies to this call: uses it up and gives the number of the hold,
     // whose release event (HoldEventName) now exists. Not counted as a call.
     std::optional<uint64_t> TakeHold(const std::string& entry, int64_t value);
@@ -50,10 +56,7 @@ public:
     std::string Status(const std::string& prefix) const;
 
 private:
-    std::map<std::string, StatusFault> m_status;
     std::map<std::string, uint64_t> m_calls;
-    std::set<uint32_t> m_withheld;
-    std::optional<HoldFault> m_hold;
     uint64_t m_holdsMade = 0;
     std::map<uint64_t, UniqueHandle> m_held;  // release events of the calls still held
 };

@@ -1,5 +1,11 @@
-// The nvapi stand-in's questions: which identifiers are offered, and each call with its
-// arguments. Every one is journalled under "nv".
+// The simulated NVIDIA driver: the nvapi stand-in's questions (which identifiers are
+// offered, and each call with its arguments), every one journalled under "nv".
+//
+// The private entry points are known only by the arguments the program passes, so the
+// simulation gives them a rule of its own: a GPU becomes overclocked when, in this order
+// and each succeeding, B23B70EE(gpu,1), FDFC7D49(gpu,1,0) and FA579A0F(gpu,0) reach it;
+// it returns to default clocks after B23B70EE(gpu,0) then FA579A0F(gpu,1). Any other or
+// failed call on that GPU breaks a sequence under way and leaves the clocks as they were.
 #include "../../gpu/GpuEntryPoints.h"
 #include "../../gpu/GpuWire.h"
 #include "../../gpu/HoldFault.h"
@@ -8,17 +14,8 @@
 namespace simnb {
 namespace {
 
-struct Outcome {
-    int32_t status = kNvOk;
-    std::string note;  // " fault=yes" or " why=...": who decided a failure
-};
-
-// A scripted fault wins; then the driver's own checks: initialised, output pointer given.
-Outcome Decide(std::optional<int32_t> fault, bool initialized, bool pointerGiven) {
-    if (fault) return {*fault, " fault=yes"};
-    if (!initialized) return {kNvNotInitialized, " why=not-initialized"};
-    if (!pointerGiven) return {kNvInvalidArgument, " why=null-pointer"};
-    return {};
+GpuOutcome Decide(std::optional<int32_t> fault, bool initialized, bool pointerGiven) {
+    return DecideGpuCall(fault, initialized, pointerGiven, kNvNotInitialized, kNvInvalidArgument);
 }
 
 std::string HandleList(uint32_t base, uint32_t count) {
@@ -29,47 +26,52 @@ std::string HandleList(uint32_t base, uint32_t count) {
 
 }  // namespace
 
-std::string GpuDomain::ServeNv(const GpuRequest& request) {
-    const std::string& what = request.Word(1);
-    if (what == "load") return LoadEntry("nv", request);
+std::string GpuDomain::ServeNv(const GpuWords& request) {
+    const std::string what = request.size() > 1 ? request[1] : std::string();
+    int64_t args[4] = {};
     if (what == "query") return NvQuery(request);
-    if (what == "NvAPI_Initialize") return NvInitialize();
-    if (what == "NvAPI_EnumNvidiaDisplayHandle") return NvEnumDisplay(request);
-    if (what == "NvAPI_EnumPhysicalGPUs") return NvEnumGpus(request, true);
-    if (what == "NvAPI_EnumLogicalGPUs") return NvEnumGpus(request, false);
-    if (what.rfind("NvPrivate_", 0) == 0) return NvPrivate(request);
-    m_journal.Add("nv", "protocol-error why=unknown-call call=" + what);
+    if (what == "NvAPI_Initialize") {
+        GpuOutcome outcome = Decide(m_nvFaults.TakeStatus(what), true, true);
+        m_journal.Add("nv", "NvAPI_Initialize status=" + std::to_string(outcome.status) + outcome.note);
+        return std::to_string(outcome.status);
+    }
+    if (what == "NvAPI_EnumNvidiaDisplayHandle") {
+        return Arguments("nv", request, 3, args) ? NvEnumDisplay(args) : std::to_string(kNvError);
+    }
+    if (what == "NvAPI_EnumPhysicalGPUs" || what == "NvAPI_EnumLogicalGPUs") {
+        return Arguments("nv", request, 2, args) ? NvEnumGpus(what, args) : std::to_string(kNvError);
+    }
+    // NvPrivate_<ID> INIT GPU VALUE [VALUE2]
+    if (what == "NvPrivate_B23B70EE" || what == "NvPrivate_FA579A0F") {
+        return Arguments("nv", request, 3, args) ? NvPrivate(what, args) : std::to_string(kNvError);
+    }
+    if (what == "NvPrivate_FDFC7D49") {
+        return Arguments("nv", request, 4, args) ? NvPrivate(what, args) : std::to_string(kNvError);
+    }
+    // A private identifier the simulation has no rule for.
+    const char* why = what.rfind("NvPrivate_", 0) == 0 ? "bad-arguments" : "unknown-call";
+    m_journal.Add("nv", std::string("protocol-error why=") + why + " call=" + what);
     return std::to_string(kNvError);
 }
 
-std::string GpuDomain::NvQuery(const GpuRequest& request) {
+std::string GpuDomain::NvQuery(const GpuWords& request) {
     int64_t id = 0;
-    if (!request.Number(2, &id)) {
+    if (!WordNumber(request, 2, &id)) {
         m_journal.Add("nv", "protocol-error why=bad-query");
         return "0";
     }
     const char* name = NvEntryPointName(static_cast<uint32_t>(id));
-    bool offered = name != nullptr && m_nvFaults.Offered(static_cast<uint32_t>(id));
+    bool offered = name != nullptr && m_nvFaults.withheld.count(static_cast<uint32_t>(id)) == 0;
     m_journal.Add("nv", "query id=" + Hex32(static_cast<uint32_t>(id)) + " name=" + (name ? name : "unknown") +
                             " offered=" + (offered ? "yes" : "no"));
     return offered ? "1" : "0";
 }
 
-std::string GpuDomain::NvInitialize() {
-    Outcome outcome = Decide(m_nvFaults.TakeStatus("NvAPI_Initialize"), true, true);
-    m_journal.Add("nv", "NvAPI_Initialize status=" + std::to_string(outcome.status) + outcome.note);
-    return std::to_string(outcome.status);
-}
-
-std::string GpuDomain::NvEnumDisplay(const GpuRequest& request) {
-    int64_t initialized = 0, index = 0, pointerGiven = 0;
-    if (!request.Number(2, &initialized) || !request.Number(3, &index) || !request.Number(4, &pointerGiven)) {
-        m_journal.Add("nv", "protocol-error why=bad-arguments call=NvAPI_EnumNvidiaDisplayHandle");
-        return std::to_string(kNvError);
-    }
-    const uint32_t i = static_cast<uint32_t>(index);
-    Outcome outcome = Decide(m_nvFaults.TakeStatus("NvAPI_EnumNvidiaDisplayHandle", i), initialized != 0, pointerGiven != 0);
-    if (outcome.status == kNvOk && i >= m_nv.Displays()) outcome.status = kNvEndEnumeration;
+// INIT INDEX POINTER
+std::string GpuDomain::NvEnumDisplay(const int64_t* args) {
+    const uint32_t i = static_cast<uint32_t>(args[1]);
+    GpuOutcome outcome = Decide(m_nvFaults.TakeStatus("NvAPI_EnumNvidiaDisplayHandle", i), args[0] != 0, args[2] != 0);
+    if (outcome.status == kNvOk && i >= m_nvDisplays) outcome.status = kNvEndEnumeration;
     std::string details = "NvAPI_EnumNvidiaDisplayHandle index=" + std::to_string(i) +
                           " status=" + std::to_string(outcome.status);
     std::string answer = std::to_string(outcome.status);
@@ -81,18 +83,14 @@ std::string GpuDomain::NvEnumDisplay(const GpuRequest& request) {
     return answer;
 }
 
-std::string GpuDomain::NvEnumGpus(const GpuRequest& request, bool physical) {
-    const std::string name = physical ? "NvAPI_EnumPhysicalGPUs" : "NvAPI_EnumLogicalGPUs";
-    int64_t initialized = 0, pointersGiven = 0;
-    if (!request.Number(2, &initialized) || !request.Number(3, &pointersGiven)) {
-        m_journal.Add("nv", "protocol-error why=bad-arguments call=" + name);
-        return std::to_string(kNvError);
-    }
-    Outcome outcome = Decide(m_nvFaults.TakeStatus(name), initialized != 0, pointersGiven != 0);
+// INIT POINTERS
+std::string GpuDomain::NvEnumGpus(const std::string& name, const int64_t* args) {
+    const bool physical = name == "NvAPI_EnumPhysicalGPUs";
+    GpuOutcome outcome = Decide(m_nvFaults.TakeStatus(name), args[0] != 0, args[1] != 0);
     std::string details = name + " status=" + std::to_string(outcome.status);
     std::string answer = std::to_string(outcome.status);
     if (outcome.status == kNvOk) {
-        const uint32_t count = physical ? m_nv.PhysicalGpus() : m_nv.LogicalGpus();
+        const uint32_t count = physical ? static_cast<uint32_t>(m_nvGpus.size()) : m_nvLogicalGpus;
         const uint32_t base = physical ? kNvPhysicalGpuHandleBase : kNvLogicalGpuHandleBase;
         details += " count=" + std::to_string(count) + " handles=" + (count ? HandleList(base, count) : "none");
         answer += " " + std::to_string(count);
@@ -102,41 +100,56 @@ std::string GpuDomain::NvEnumGpus(const GpuRequest& request, bool physical) {
     return answer;
 }
 
-// NvPrivate_<ID> INIT GPU VALUE [VALUE2]
-std::string GpuDomain::NvPrivate(const GpuRequest& request) {
-    const std::string& name = request.Word(1);
+// INIT GPU VALUE [VALUE2]
+std::string GpuDomain::NvPrivate(const std::string& name, const int64_t* args) {
     const std::string id = name.substr(sizeof "NvPrivate_" - 1);
-    const bool twoValues = id == "FDFC7D49";
-    int64_t initialized = 0, gpu = 0, value1 = 0, value2 = 0;
-    if ((id != "B23B70EE" && id != "FA579A0F" && !twoValues) || !request.Number(2, &initialized) ||
-        !request.Number(3, &gpu) || !request.Number(4, &value1) || (twoValues && !request.Number(5, &value2))) {
-        m_journal.Add("nv", "protocol-error why=bad-arguments call=" + name);
-        return std::to_string(kNvError);
-    }
-    std::string step = id + ":" + std::to_string(value1);
+    const int64_t gpu = args[1];
+    std::string step = id + ":" + std::to_string(args[2]);
     std::string details = name + " gpu=" + Hex32(static_cast<uint64_t>(gpu));
-    if (twoValues) {
-        step += ":" + std::to_string(value2);
-        details += " value1=" + std::to_string(value1) + " value2=" + std::to_string(value2);
+    if (id == "FDFC7D49") {
+        step += ":" + std::to_string(args[3]);
+        details += " value1=" + std::to_string(args[2]) + " value2=" + std::to_string(args[3]);
     } else {
-        details += " value=" + std::to_string(value1);
+        details += " value=" + std::to_string(args[2]);
     }
     // A held call has not reached the GPU yet: it is answered when the stand-in asks again.
-    if (std::optional<uint64_t> hold = m_nvFaults.TakeHold(name, value1)) {
+    if (std::optional<uint64_t> hold = m_nvFaults.TakeHold(name, args[2])) {
         m_journal.Add("nv", "hold " + details + " hold=" + std::to_string(*hold));
         return std::to_string(kHoldStatus) + " " + std::to_string(GetCurrentProcessId()) + " " + std::to_string(*hold);
     }
 
-    std::optional<size_t> index = m_nv.GpuOfHandle(static_cast<uint64_t>(gpu));
-    Outcome outcome = Decide(m_nvFaults.TakeStatus(name), initialized != 0, true);
-    if (outcome.status == kNvOk && !index) outcome = {kNvExpectedPhysicalGpuHandle, " why=unknown-gpu"};
+    const uint64_t index = static_cast<uint64_t>(gpu) - kNvPhysicalGpuHandleBase;
+    const bool known = static_cast<uint64_t>(gpu) >= kNvPhysicalGpuHandleBase && index < m_nvGpus.size();
+    GpuOutcome outcome = Decide(m_nvFaults.TakeStatus(name), args[0] != 0, true);
+    if (outcome.status == kNvOk && !known) outcome = {kNvExpectedPhysicalGpuHandle, " why=unknown-gpu"};
     details += " status=" + std::to_string(outcome.status);
-    if (index) {
-        m_nv.PrivateCall(*index, step, outcome.status == kNvOk);
-        details += std::string(" clocks=") + NvClocksName(m_nv.Clocks(*index));
+    if (known) {
+        NvPrivateStep(m_nvGpus[index], step, outcome.status == kNvOk);
+        details += std::string(" clocks=") + NvClocks(index);
     }
     m_journal.Add("nv", details + outcome.note);
     return std::to_string(outcome.status);
 }
+
+// One private call that reached the GPU; step is e.g. "B23B70EE:1" or "FDFC7D49:1:0".
+void GpuDomain::NvPrivateStep(NvGpu& gpu, const std::string& step, bool succeeded) {
+    NvStep next = NvStep::None;
+    if (!succeeded) {
+        next = NvStep::None;
+    } else if (step == "B23B70EE:1") {
+        next = NvStep::Apply1;
+    } else if (step == "FDFC7D49:1:0" && gpu.step == NvStep::Apply1) {
+        next = NvStep::Apply2;
+    } else if (step == "FA579A0F:0" && gpu.step == NvStep::Apply2) {
+        gpu.overclocked = true;
+    } else if (step == "B23B70EE:0") {
+        next = NvStep::Revert1;
+    } else if (step == "FA579A0F:1" && gpu.step == NvStep::Revert1) {
+        gpu.overclocked = false;
+    }
+    gpu.step = next;
+}
+
+const char* GpuDomain::NvClocks(size_t gpu) const { return m_nvGpus.at(gpu).overclocked ? "overclocked" : "default"; }
 
 }  // namespace simnb
