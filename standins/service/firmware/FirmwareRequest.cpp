@@ -25,7 +25,7 @@ FirmwareRequest Invalid(const char* why) { return {false, why, false, std::strin
 
 bool IsVariableKey(const std::string& key) {
     static const char kDigits[] = "0123456789";
-    static const std::string kNameChars = std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_") + kDigits;
+    static const char kNameChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_0123456789";
     const size_t colon = key.find(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 >= key.size()) return false;
     const std::string group = key.substr(0, colon);

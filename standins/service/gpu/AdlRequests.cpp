@@ -27,25 +27,8 @@ std::string YesNo(int64_t value) { return value != 0 ? "yes" : "no"; }
 
 }  // namespace
 
-std::string GpuDomain::ServeAdl(const GpuWords& request) {
-    const std::string what = request.size() > 1 ? request[1] : std::string();
-    int64_t args[7] = {};
-    if (what == "ADL_Main_Control_Create") {
-        return Arguments("adl", request, 3, args) ? AdlCreate(args) : std::to_string(kAdlError);
-    }
-    if (what == "ADL_Display_ODClockInfo_Get") {
-        return Arguments("adl", request, 3, args) ? AdlInfoGet(args) : std::to_string(kAdlError);
-    }
-    if (what == "ADL_Display_ODClockConfig_Set") {
-        return Arguments("adl", request, 7, args) ? AdlConfigSet(args) : std::to_string(kAdlError);
-    }
-    if (what.rfind("ADL_", 0) == 0) return AdlOther(request);
-    m_journal.Add("adl", "protocol-error why=unknown-call call=" + what);
-    return std::to_string(kAdlError);
-}
-
 // CALLBACK ALLOCATED ENUM
-std::string GpuDomain::AdlCreate(const int64_t* args) {
+std::string GpuDomain::AdlCreate(const std::string&, const int64_t* args) {
     GpuOutcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Main_Control_Create"), true, true);
     if (outcome.status == kAdlOk && (args[0] == 0 || args[1] == 0)) outcome = {kAdlInvalidCallback, " why=callback"};
     m_journal.Add("adl", "ADL_Main_Control_Create callback=" + YesNo(args[0]) + " allocated=" + YesNo(args[1]) +
@@ -55,7 +38,7 @@ std::string GpuDomain::AdlCreate(const int64_t* args) {
 }
 
 // CREATED ADAPTER RECORD
-std::string GpuDomain::AdlInfoGet(const int64_t* args) {
+std::string GpuDomain::AdlInfoGet(const std::string&, const int64_t* args) {
     const int64_t adapter = args[1];
     GpuOutcome outcome = Decide(m_adlFaults.TakeStatus("ADL_Display_ODClockInfo_Get"), args[0] != 0, args[2] != 0);
     if (outcome.status == kAdlOk && adapter != 0) outcome = {kAdlInvalidAdapterIndex, " why=adapter"};
@@ -73,7 +56,7 @@ std::string GpuDomain::AdlInfoGet(const int64_t* args) {
 }
 
 // CREATED ADAPTER RECORD SIZE FLAGS MEMORY ENGINE
-std::string GpuDomain::AdlConfigSet(const int64_t* args) {
+std::string GpuDomain::AdlConfigSet(const std::string&, const int64_t* args) {
     const int64_t adapter = args[1];
     const int32_t size = static_cast<int32_t>(args[3]), flags = static_cast<int32_t>(args[4]);
     const int32_t memory = static_cast<int32_t>(args[5]), engine = static_cast<int32_t>(args[6]);

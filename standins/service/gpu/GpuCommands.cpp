@@ -7,6 +7,8 @@
 namespace simnb {
 namespace {
 
+constexpr uint32_t kMaxNvGpus = 64;
+
 bool ParseStatus(const std::string& text, int32_t* status) {
     int64_t value = 0;
     if (!ParseStrictDecimal(text, &value) || value < INT32_MIN || value > INT32_MAX) return false;
@@ -175,9 +177,9 @@ std::string GpuDomain::FullStatus() const {
     if (m_nvGpus.empty()) out += "nv-clocks none\n";
     out += "adl-clocks " + AdlClockState() + "\n";
     out += "adl-flags " + std::to_string(m_adlFlags) + "\n";
-    for (const char* domain : {"memory", "engine"}) {
-        out += std::string("adl-") + domain;
-        for (int32_t clock : std::string(domain) == "memory" ? m_adlMemory : m_adlEngine) out += " " + std::to_string(clock);
+    for (const AdlClocks* clocks : {&m_adlMemory, &m_adlEngine}) {
+        out += clocks == &m_adlMemory ? "adl-memory" : "adl-engine";
+        for (int32_t clock : *clocks) out += " " + std::to_string(clock);
         out += "  (default current max min requested applied)\n";
     }
     out += m_nvFaults.Status("nv");

@@ -76,30 +76,60 @@ void GpuDomain::ServeConnection(const PipeChannel& channel, HANDLE cancel) {
 }
 
 std::string GpuDomain::Answer(const std::string& line) {
+    using Serve = std::string (GpuDomain::*)(const std::string& name, const int64_t* args);
+    // The calls with a rule of their own, and how many numbers each brings after its name.
+    static const struct {
+        const char* vendor;
+        const char* name;
+        size_t numbers;
+        Serve serve;
+    } kCalls[] = {
+        {"nv", "NvAPI_Initialize", 0, &GpuDomain::NvInitialize},
+        {"nv", "NvAPI_EnumNvidiaDisplayHandle", 3, &GpuDomain::NvEnumDisplay},
+        {"nv", "NvAPI_EnumPhysicalGPUs", 2, &GpuDomain::NvEnumGpus},
+        {"nv", "NvAPI_EnumLogicalGPUs", 2, &GpuDomain::NvEnumGpus},
+        {"nv", "NvPrivate_B23B70EE", 3, &GpuDomain::NvPrivate},
+        {"nv", "NvPrivate_FA579A0F", 3, &GpuDomain::NvPrivate},
+        {"nv", "NvPrivate_FDFC7D49", 4, &GpuDomain::NvPrivate},
+        {"adl", "ADL_Main_Control_Create", 3, &GpuDomain::AdlCreate},
+        {"adl", "ADL_Display_ODClockInfo_Get", 3, &GpuDomain::AdlInfoGet},
+        {"adl", "ADL_Display_ODClockConfig_Set", 7, &GpuDomain::AdlConfigSet},
+    };
     GpuWords request = SplitWords(line);
     const std::string vendor = request.empty() ? std::string() : request[0];
+    const std::string what = request.size() > 1 ? request[1] : std::string();
     LockGuard guard(m_lock);
-    if ((vendor == "nv" || vendor == "adl") && request.size() > 1 && request[1] == "load") {
-        // The module path may contain blanks.
-        std::string path;
-        for (size_t i = 3; i < request.size(); ++i) path += (path.empty() ? "" : " ") + request[i];
-        m_journal.Add(vendor, "load pid=" + (request.size() > 2 ? request[2] : "") + " path=" + QuoteText(path));
-        return "0";
+    if (vendor != "nv" && vendor != "adl") {
+        m_journal.Add("gpu", "protocol-error why=unknown-request text=" + QuoteText(line));
+        return std::to_string(kNvError);
     }
-    if (vendor == "nv") return ServeNv(request);
-    if (vendor == "adl") return ServeAdl(request);
-    m_journal.Add("gpu", "protocol-error why=unknown-request text=" + QuoteText(line));
+    if (what == "load") return Load(vendor, request);
+    if (vendor == "nv" && what == "query") return NvQuery(request);
+    for (const auto& call : kCalls) {
+        if (vendor != call.vendor || what != call.name) continue;
+        int64_t args[7] = {};
+        for (size_t i = 0; i < call.numbers; ++i) {
+            if (!WordNumber(request, 2 + i, &args[i])) {
+                m_journal.Add(vendor, "protocol-error why=bad-arguments call=" + what);
+                return std::to_string(kNvError);  // -1, the general error of either library
+            }
+        }
+        return (this->*call.serve)(what, args);
+    }
+    if (vendor == "adl" && what.rfind("ADL_", 0) == 0) return AdlOther(request);
+    // A private identifier the simulation has no rule for has no arguments it could take.
+    const bool noRule = vendor == "nv" && what.rfind("NvPrivate_", 0) == 0;
+    m_journal.Add(vendor,
+                  std::string("protocol-error why=") + (noRule ? "bad-arguments" : "unknown-call") + " call=" + what);
     return std::to_string(kNvError);
 }
 
-bool GpuDomain::Arguments(const char* source, const GpuWords& request, size_t count, int64_t* args) {
-    for (size_t i = 0; i < count; ++i) {
-        if (!WordNumber(request, 2 + i, &args[i])) {
-            m_journal.Add(source, "protocol-error why=bad-arguments call=" + request[1]);
-            return false;
-        }
-    }
-    return true;
+std::string GpuDomain::Load(const std::string& vendor, const GpuWords& request) {
+    // The module path may contain blanks.
+    std::string path;
+    for (size_t i = 3; i < request.size(); ++i) path += (path.empty() ? "" : " ") + request[i];
+    m_journal.Add(vendor, "load pid=" + (request.size() > 2 ? request[2] : "") + " path=" + QuoteText(path));
+    return "0";
 }
 
 }  // namespace simnb

@@ -29,8 +29,6 @@ using AdlClocks = std::array<int32_t, 6>;
 
 class GpuDomain {
 public:
-    static constexpr uint32_t kMaxNvGpus = 64;
-
     explicit GpuDomain(Journal& journal);
 
     // Opens the GPU pipe; false when it cannot serve. The pipe closes, every connection gone,
@@ -58,27 +56,25 @@ private:
 
     void ServeConnection(const PipeChannel& channel, HANDLE cancel);
     std::string Answer(const std::string& line);
+    // A stand-in's start-up: which process loaded it, and from where.
+    std::string Load(const std::string& vendor, const GpuWords& request);
 
-    // NvRequests.cpp: what the nvapi stand-in asks. Each returns the answer's words.
-    std::string ServeNv(const GpuWords& request);
+    // NvRequests.cpp: what the nvapi stand-in asks. Each call gets its name and its numbers,
+    // and returns the answer's words.
     std::string NvQuery(const GpuWords& request);
-    std::string NvEnumDisplay(const int64_t* args);
+    std::string NvInitialize(const std::string& name, const int64_t* args);
+    std::string NvEnumDisplay(const std::string& name, const int64_t* args);
     std::string NvEnumGpus(const std::string& name, const int64_t* args);
     std::string NvPrivate(const std::string& name, const int64_t* args);
     void NvPrivateStep(NvGpu& gpu, const std::string& step, bool succeeded);
     const char* NvClocks(size_t gpu) const;
 
     // AdlRequests.cpp: what the ADL stand-in asks.
-    std::string ServeAdl(const GpuWords& request);
-    std::string AdlCreate(const int64_t* args);
-    std::string AdlInfoGet(const int64_t* args);
-    std::string AdlConfigSet(const int64_t* args);
+    std::string AdlCreate(const std::string& name, const int64_t* args);
+    std::string AdlInfoGet(const std::string& name, const int64_t* args);
+    std::string AdlConfigSet(const std::string& name, const int64_t* args);
     std::string AdlOther(const GpuWords& request);
     std::string AdlClockState() const;
-
-    // The call's count numeric arguments (from the request's third word on) into args; when
-    // they are not all there, journals the protocol error under source and gives false.
-    bool Arguments(const char* source, const GpuWords& request, size_t count, int64_t* args);
 
     Journal& m_journal;
     mutable Lock m_lock;  // everything below; requests arrive on several threads

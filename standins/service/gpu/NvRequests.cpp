@@ -26,32 +26,10 @@ std::string HandleList(uint32_t base, uint32_t count) {
 
 }  // namespace
 
-std::string GpuDomain::ServeNv(const GpuWords& request) {
-    const std::string what = request.size() > 1 ? request[1] : std::string();
-    int64_t args[4] = {};
-    if (what == "query") return NvQuery(request);
-    if (what == "NvAPI_Initialize") {
-        GpuOutcome outcome = Decide(m_nvFaults.TakeStatus(what), true, true);
-        m_journal.Add("nv", "NvAPI_Initialize status=" + std::to_string(outcome.status) + outcome.note);
-        return std::to_string(outcome.status);
-    }
-    if (what == "NvAPI_EnumNvidiaDisplayHandle") {
-        return Arguments("nv", request, 3, args) ? NvEnumDisplay(args) : std::to_string(kNvError);
-    }
-    if (what == "NvAPI_EnumPhysicalGPUs" || what == "NvAPI_EnumLogicalGPUs") {
-        return Arguments("nv", request, 2, args) ? NvEnumGpus(what, args) : std::to_string(kNvError);
-    }
-    // NvPrivate_<ID> INIT GPU VALUE [VALUE2]
-    if (what == "NvPrivate_B23B70EE" || what == "NvPrivate_FA579A0F") {
-        return Arguments("nv", request, 3, args) ? NvPrivate(what, args) : std::to_string(kNvError);
-    }
-    if (what == "NvPrivate_FDFC7D49") {
-        return Arguments("nv", request, 4, args) ? NvPrivate(what, args) : std::to_string(kNvError);
-    }
-    // A private identifier the simulation has no rule for.
-    const char* why = what.rfind("NvPrivate_", 0) == 0 ? "bad-arguments" : "unknown-call";
-    m_journal.Add("nv", std::string("protocol-error why=") + why + " call=" + what);
-    return std::to_string(kNvError);
+std::string GpuDomain::NvInitialize(const std::string&, const int64_t*) {
+    GpuOutcome outcome = Decide(m_nvFaults.TakeStatus("NvAPI_Initialize"), true, true);
+    m_journal.Add("nv", "NvAPI_Initialize status=" + std::to_string(outcome.status) + outcome.note);
+    return std::to_string(outcome.status);
 }
 
 std::string GpuDomain::NvQuery(const GpuWords& request) {
@@ -68,7 +46,7 @@ std::string GpuDomain::NvQuery(const GpuWords& request) {
 }
 
 // INIT INDEX POINTER
-std::string GpuDomain::NvEnumDisplay(const int64_t* args) {
+std::string GpuDomain::NvEnumDisplay(const std::string&, const int64_t* args) {
     const uint32_t i = static_cast<uint32_t>(args[1]);
     GpuOutcome outcome = Decide(m_nvFaults.TakeStatus("NvAPI_EnumNvidiaDisplayHandle", i), args[0] != 0, args[2] != 0);
     if (outcome.status == kNvOk && i >= m_nvDisplays) outcome.status = kNvEndEnumeration;
