@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../../common/ControlWire.h"
 #include "../../common/FirmwareWire.h"
 #include "FirmwareDomain.h"
 #include "FirmwareRequest.h"
@@ -24,16 +25,10 @@ FirmwareDomain::CallOutcome Refused(const std::string& why) { return {0, std::st
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
+// Zero-terminated texts, as the control pipe's words are; none when the last is unterminated.
 std::vector<std::string> SplitTexts(const std::string& bytes) {
-    std::vector<std::string> texts;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\0', start);
-        if (end == std::string::npos) return {};  // unterminated: malformed
-        texts.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
-    return texts;
+    if (!bytes.empty() && bytes.back() != '\0') return {};
+    return DecodeControlRequest(bytes);
 }
 
 std::string Lowered(const std::string& text) {
