@@ -69,12 +69,13 @@ private:
     void SetAbsent(bool absent);
     size_t SubscriberCount() const;
 
-    Journal& m_journal;
-    // Variables by key "Group:Index" ("System:0", "AP:6"), in 64 bits so that a script can
-    // give one a value the program's 32-bit reads cannot hold.
-    mutable Lock m_lock;  // m_variables, m_faults
     // System:0 = 2: the VGA overclock option on, neither blocking bit set.
     static std::map<std::string, int64_t> DefaultVariables() { return {{"System:0", 2}, {"System:1", 0}, {"AP:6", 0}}; }
+
+    Journal& m_journal;
+    mutable Lock m_lock;  // m_variables, m_faults
+    // Variables by key "Group:Index" ("System:0", "AP:6"), in 64 bits so that a script can
+    // give one a value the program's 32-bit reads cannot hold.
     std::map<std::string, int64_t> m_variables = DefaultVariables();
     FirmwareFaults m_faults;
     // The bridge connections that currently receive firmware events, and their cancel events.
