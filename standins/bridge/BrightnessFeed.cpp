@@ -98,17 +98,9 @@ BOOL CALLBACK StartFeedingThread(PINIT_ONCE, PVOID, PVOID*) {
     return TRUE;
 }
 
-BrightnessFeedSection* CreateSection() {
-    auto* section = static_cast<BrightnessFeedSection*>(
-        CreateLifelongSection(BrightnessFeedSectionName(GetCurrentProcessId()), sizeof(BrightnessFeedSection)));
-    if (section == nullptr) return nullptr;
-    section->version = kBrightnessFeedVersion;
-    section->size = sizeof(BrightnessFeedSection);
-    return section;
-}
-
 BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
-    g_feed.section = CreateSection();
+    g_feed.section = CreateLifelongSectionOf<BrightnessFeedSection>(BrightnessFeedSectionName(GetCurrentProcessId()),
+                                                                    kBrightnessFeedVersion);
     if (g_feed.section == nullptr) return TRUE;
     g_feed.hostThread = GetCurrentThreadId();
     HMODULE host = GetModuleHandleW(nullptr);

@@ -182,15 +182,6 @@ BOOL WINAPI CountedDestroyIcon(HICON icon) {
 }
 
 // --- installing ------------------------------------------------------------------------
-CensusSection* CreateSection() {
-    auto* section = static_cast<CensusSection*>(
-        CreateLifelongSection(CensusSectionName(GetCurrentProcessId()), sizeof(CensusSection)));
-    if (section == nullptr) return nullptr;
-    section->version = kCensusVersion;
-    section->size = sizeof(CensusSection);
-    return section;
-}
-
 // A function the host does not import stays uncounted, and so does everything other modules
 // create.
 uint32_t PatchHost(HMODULE host) {
@@ -227,7 +218,8 @@ BOOL CALLBACK InstallOnce(PINIT_ONCE, PVOID, PVOID*) {
     Census& census = TheCensus();
     {
         CensusLock lock(census);
-        census.section = CreateSection();
+        census.section =
+            CreateLifelongSectionOf<CensusSection>(CensusSectionName(GetCurrentProcessId()), kCensusVersion);
         Publish(census);
     }
     uint32_t patched = PatchHost(GetModuleHandleW(nullptr));

@@ -19,16 +19,19 @@ inline std::string EncodeControlRequest(const std::vector<std::string>& words) {
     return message;
 }
 
-inline std::vector<std::string> DecodeControlRequest(const std::string& message) {
-    std::vector<std::string> words;
+// The pieces of text between separators; a separator at the end starts no empty piece.
+inline std::vector<std::string> SplitAt(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
     size_t start = 0;
-    while (start < message.size()) {
-        size_t end = message.find('\0', start);
-        if (end == std::string::npos) end = message.size();
-        words.push_back(message.substr(start, end - start));
+    while (start < text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        pieces.push_back(text.substr(start, end - start));
         start = end + 1;
     }
-    return words;
+    return pieces;
 }
+
+inline std::vector<std::string> DecodeControlRequest(const std::string& message) { return SplitAt(message, '\0'); }
 
 }  // namespace simnb

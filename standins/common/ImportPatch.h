@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,15 @@ unsigned RedirectImports(HMODULE host, const char* name, Fn* real, Fn wrapper) {
 // process's life (so that a reader can always open the name); null when it cannot be made or
 // another holder already has the name (that would be another process's figures).
 void* CreateLifelongSection(const std::wstring& name, DWORD size);
+
+// The same for a section that begins with its version and its size, which are filled in.
+template <typename Section>
+Section* CreateLifelongSectionOf(const std::wstring& name, uint32_t version) {
+    auto* section = static_cast<Section*>(CreateLifelongSection(name, sizeof(Section)));
+    if (section == nullptr) return nullptr;
+    section->version = version;
+    section->size = sizeof(Section);
+    return section;
+}
 
 }  // namespace simnb

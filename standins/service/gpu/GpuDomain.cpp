@@ -3,24 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../../common/ControlWire.h"
 #include "../../gpu/GpuWire.h"
 
 namespace simnb {
 namespace {
 
 constexpr DWORD kWriteTimeoutMs = 3000;
-
-GpuWords SplitWords(const std::string& line) {
-    GpuWords words;
-    size_t start = 0;
-    while (start < line.size()) {
-        size_t end = line.find(' ', start);
-        if (end == std::string::npos) end = line.size();
-        words.push_back(line.substr(start, end - start));
-        start = end + 1;
-    }
-    return words;
-}
 
 }  // namespace
 
@@ -95,7 +84,7 @@ std::string GpuDomain::Answer(const std::string& line) {
         {"adl", "ADL_Display_ODClockInfo_Get", 3, &GpuDomain::AdlInfoGet},
         {"adl", "ADL_Display_ODClockConfig_Set", 7, &GpuDomain::AdlConfigSet},
     };
-    GpuWords request = SplitWords(line);
+    GpuWords request = SplitAt(line, ' ');
     const std::string vendor = request.empty() ? std::string() : request[0];
     const std::string what = request.size() > 1 ? request[1] : std::string();
     LockGuard guard(m_lock);
