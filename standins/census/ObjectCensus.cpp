@@ -58,30 +58,36 @@ void Gone(const void* handle) {
     Publish(census);
 }
 
-// --- the real functions, as the host's import slots held them -------------------------
-decltype(&::CreateCompatibleDC) realCreateCompatibleDC;
-decltype(&::DeleteDC) realDeleteDC;
-decltype(&::GetDC) realGetDC;
-decltype(&::GetWindowDC) realGetWindowDC;
-decltype(&::ReleaseDC) realReleaseDC;
-decltype(&::BeginPaint) realBeginPaint;
-decltype(&::EndPaint) realEndPaint;
-decltype(&::CreateBitmap) realCreateBitmap;
-decltype(&::CreateCompatibleBitmap) realCreateCompatibleBitmap;
-decltype(&::CreateDIBitmap) realCreateDIBitmap;
-decltype(&::CreateDIBSection) realCreateDIBSection;
-decltype(&::CreateFontIndirectW) realCreateFontIndirectW;
-decltype(&::CreateFontW) realCreateFontW;
-decltype(&::CreatePen) realCreatePen;
-decltype(&::CreateSolidBrush) realCreateSolidBrush;
-decltype(&::CreateRectRgn) realCreateRectRgn;
-decltype(&::DeleteObject) realDeleteObject;
-decltype(&::CreatePopupMenu) realCreatePopupMenu;
-decltype(&::CreateMenu) realCreateMenu;
-decltype(&::DestroyMenu) realDestroyMenu;
-decltype(&::CreateIconIndirect) realCreateIconIndirect;
-decltype(&::CopyIcon) realCopyIcon;
-decltype(&::DestroyIcon) realDestroyIcon;
+// Every function the census counts. Its real function, as the host's import slot held it,
+// is real<name>; its counting wrapper Counted<name>.
+#define CENSUS_FUNCTIONS(X) \
+    X(CreateCompatibleDC) \
+    X(DeleteDC) \
+    X(GetDC) \
+    X(GetWindowDC) \
+    X(ReleaseDC) \
+    X(BeginPaint) \
+    X(EndPaint) \
+    X(CreateBitmap) \
+    X(CreateCompatibleBitmap) \
+    X(CreateDIBitmap) \
+    X(CreateDIBSection) \
+    X(CreateFontIndirectW) \
+    X(CreateFontW) \
+    X(CreatePen) \
+    X(CreateSolidBrush) \
+    X(CreateRectRgn) \
+    X(DeleteObject) \
+    X(CreatePopupMenu) \
+    X(CreateMenu) \
+    X(DestroyMenu) \
+    X(CreateIconIndirect) \
+    X(CopyIcon) \
+    X(DestroyIcon)
+
+#define CENSUS_REAL(name) decltype(&::name) real##name;
+CENSUS_FUNCTIONS(CENSUS_REAL)
+#undef CENSUS_REAL
 
 // --- device contexts -------------------------------------------------------------------
 HDC WINAPI CountedCreateCompatibleDC(HDC dc) { return Made(CensusKind::MemoryDC, realCreateCompatibleDC(dc)); }
@@ -186,30 +192,8 @@ BOOL WINAPI CountedDestroyIcon(HICON icon) {
 // create.
 uint32_t PatchHost(HMODULE host) {
     uint32_t patched = 0;
-#define CENSUS_REDIRECT(name) patched += RedirectImports(host, #name, &real##name, &Counted##name)
-    CENSUS_REDIRECT(CreateCompatibleDC);
-    CENSUS_REDIRECT(DeleteDC);
-    CENSUS_REDIRECT(GetDC);
-    CENSUS_REDIRECT(GetWindowDC);
-    CENSUS_REDIRECT(ReleaseDC);
-    CENSUS_REDIRECT(BeginPaint);
-    CENSUS_REDIRECT(EndPaint);
-    CENSUS_REDIRECT(CreateBitmap);
-    CENSUS_REDIRECT(CreateCompatibleBitmap);
-    CENSUS_REDIRECT(CreateDIBitmap);
-    CENSUS_REDIRECT(CreateDIBSection);
-    CENSUS_REDIRECT(CreateFontIndirectW);
-    CENSUS_REDIRECT(CreateFontW);
-    CENSUS_REDIRECT(CreatePen);
-    CENSUS_REDIRECT(CreateSolidBrush);
-    CENSUS_REDIRECT(CreateRectRgn);
-    CENSUS_REDIRECT(DeleteObject);
-    CENSUS_REDIRECT(CreatePopupMenu);
-    CENSUS_REDIRECT(CreateMenu);
-    CENSUS_REDIRECT(DestroyMenu);
-    CENSUS_REDIRECT(CreateIconIndirect);
-    CENSUS_REDIRECT(CopyIcon);
-    CENSUS_REDIRECT(DestroyIcon);
+#define CENSUS_REDIRECT(name) patched += RedirectImports(host, #name, &real##name, &Counted##name);
+    CENSUS_FUNCTIONS(CENSUS_REDIRECT)
 #undef CENSUS_REDIRECT
     return patched;
 }
