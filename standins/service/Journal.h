@@ -44,5 +44,7 @@ private:
 // or the quoting (control bytes, '"', bytes above 0x7E) appear as \xNN; a backslash stays
 // as it is, so "root\WMI" reads as sent.
 std::string QuoteText(const std::string& text);
+// A flag inside a journal line.
+inline std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 }  // namespace simnb

@@ -12,10 +12,8 @@
 #include <cstdio>
 #include <iterator>
 
-#include "../CrashFault.h"
-#include "../GpuEntryPoints.h"
+#include "../DriverFaults.h"
 #include "../GpuServiceLink.h"
-#include "../HoldFault.h"
 
 // Not in an unnamed namespace: nvapi_noquery.dll reaches only Initialize, and the rest must
 // not count as unused there.

@@ -23,8 +23,6 @@ uint32_t MessageKind(const std::string& message) {
 
 FirmwareDomain::CallOutcome Refused(const std::string& why) { return {0, std::string(), why}; }
 
-std::string YesNo(bool value) { return value ? "yes" : "no"; }
-
 // Zero-terminated texts, as the control pipe's words are; none when the last is unterminated.
 std::vector<std::string> SplitTexts(const std::string& bytes) {
     if (!bytes.empty() && bytes.back() != '\0') return {};

@@ -23,8 +23,6 @@ void Run(AdlClocks& clocks, int32_t clock) {
     clocks[kAdlApplied] = clock;
 }
 
-std::string YesNo(int64_t value) { return value != 0 ? "yes" : "no"; }
-
 }  // namespace
 
 // CALLBACK ALLOCATED ENUM

@@ -1,6 +1,6 @@
 // notebookctl's commands for the GPU. Every change is journalled as "ctl".
-#include "../../gpu/CrashFault.h"
-#include "../../gpu/GpuEntryPoints.h"
+#include "../../gpu/DriverFaults.h"
+#include "../../gpu/GpuWire.h"
 #include "../ValueText.h"
 #include "GpuDomain.h"
 

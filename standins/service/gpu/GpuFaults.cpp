@@ -1,6 +1,6 @@
 #include "GpuFaults.h"
 
-#include "../../gpu/HoldFault.h"
+#include "../../gpu/DriverFaults.h"
 #include "GpuDomain.h"
 
 namespace simnb {

@@ -1,7 +1,7 @@
 // Scripted failures of the simulated GPU libraries: an entry point that returns a chosen
 // status (on every call, on its Nth call, or for one enumeration index), NVIDIA
 // identifiers that nvapi_QueryInterface does not offer, and a call held inside the caller
-// until it is released (gpu/HoldFault.h).
+// until it is released (gpu/DriverFaults.h).
 #pragma once
 #include <cstdint>
 #include <map>

@@ -6,9 +6,8 @@
 // and each succeeding, B23B70EE(gpu,1), FDFC7D49(gpu,1,0) and FA579A0F(gpu,0) reach it;
 // it returns to default clocks after B23B70EE(gpu,0) then FA579A0F(gpu,1). Any other or
 // failed call on that GPU breaks a sequence under way and leaves the clocks as they were.
-#include "../../gpu/GpuEntryPoints.h"
+#include "../../gpu/DriverFaults.h"
 #include "../../gpu/GpuWire.h"
-#include "../../gpu/HoldFault.h"
 #include "GpuDomain.h"
 
 namespace simnb {
