@@ -58,6 +58,13 @@ void Gone(const void* handle) {
     Publish(census);
 }
 
+// Counts handle as gone when the real releaser succeeded (any result but zero).
+template <typename Result>
+Result Released(Result result, const void* handle) {
+    if (result) Gone(handle);
+    return result;
+}
+
 // Every function the census counts. Its real function, as the host's import slot held it,
 // is real<name>; its counting wrapper Counted<name>.
 #define CENSUS_FUNCTIONS(X) \
@@ -91,18 +98,10 @@ CENSUS_FUNCTIONS(CENSUS_REAL)
 
 // --- device contexts -------------------------------------------------------------------
 HDC WINAPI CountedCreateCompatibleDC(HDC dc) { return Made(CensusKind::MemoryDC, realCreateCompatibleDC(dc)); }
-BOOL WINAPI CountedDeleteDC(HDC dc) {
-    BOOL ok = realDeleteDC(dc);
-    if (ok) Gone(dc);
-    return ok;
-}
+BOOL WINAPI CountedDeleteDC(HDC dc) { return Released(realDeleteDC(dc), dc); }
 HDC WINAPI CountedGetDC(HWND window) { return Made(CensusKind::WindowDC, realGetDC(window)); }
 HDC WINAPI CountedGetWindowDC(HWND window) { return Made(CensusKind::WindowDC, realGetWindowDC(window)); }
-int WINAPI CountedReleaseDC(HWND window, HDC dc) {
-    int released = realReleaseDC(window, dc);
-    if (released != 0) Gone(dc);
-    return released;
-}
+int WINAPI CountedReleaseDC(HWND window, HDC dc) { return Released(realReleaseDC(window, dc), dc); }
 HDC WINAPI CountedBeginPaint(HWND window, LPPAINTSTRUCT paint) {
     return Made(CensusKind::PaintDC, realBeginPaint(window, paint));
 }
@@ -144,11 +143,7 @@ HBRUSH WINAPI CountedCreateSolidBrush(COLORREF color) { return Made(CensusKind::
 HRGN WINAPI CountedCreateRectRgn(int left, int top, int right, int bottom) {
     return Made(CensusKind::Region, realCreateRectRgn(left, top, right, bottom));
 }
-BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
-    BOOL ok = realDeleteObject(object);
-    if (ok) Gone(object);
-    return ok;
-}
+BOOL WINAPI CountedDeleteObject(HGDIOBJ object) { return Released(realDeleteObject(object), object); }
 
 // --- USER objects ----------------------------------------------------------------------
 HMENU WINAPI CountedCreatePopupMenu() { return Made(CensusKind::Menu, realCreatePopupMenu()); }
@@ -181,11 +176,7 @@ BOOL WINAPI CountedDestroyMenu(HMENU menu) {
 
 HICON WINAPI CountedCreateIconIndirect(PICONINFO info) { return Made(CensusKind::Icon, realCreateIconIndirect(info)); }
 HICON WINAPI CountedCopyIcon(HICON icon) { return Made(CensusKind::Icon, realCopyIcon(icon)); }
-BOOL WINAPI CountedDestroyIcon(HICON icon) {
-    BOOL ok = realDestroyIcon(icon);
-    if (ok) Gone(icon);
-    return ok;
-}
+BOOL WINAPI CountedDestroyIcon(HICON icon) { return Released(realDestroyIcon(icon), icon); }
 
 // --- installing ------------------------------------------------------------------------
 // A function the host does not import stays uncounted, and so does everything other modules
