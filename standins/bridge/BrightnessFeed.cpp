@@ -1,6 +1,7 @@
 #include "BrightnessFeed.h"
 
 #include "../brightness/BrightnessFeedView.h"
+#include "BridgeModule.h"
 #include "BrightnessEventObject.h"
 #include "../common/ImportPatch.h"
 #include "StandInApartment.h"
@@ -60,10 +61,7 @@ LRESULT CALLBACK SeeDelivery(int code, WPARAM wParam, LPARAM lParam) {
 
 // Only a program that is fed events pays for the hook on every message.
 void WatchDeliveries() {
-    HMODULE bridge = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&SeeDelivery), &bridge);
-    SetWindowsHookExW(WH_CALLWNDPROC, &SeeDelivery, bridge, g_feed.hostThread);
+    SetWindowsHookExW(WH_CALLWNDPROC, &SeeDelivery, BridgeModule(), g_feed.hostThread);
 }
 
 DWORD WINAPI FeedEvents(LPVOID start) {
@@ -79,8 +77,9 @@ DWORD WINAPI FeedEvents(LPVOID start) {
             const LONG sinks = g_feed.sinkCount;
             for (LONG i = 0; i < sinks && i < kMaxSinks; ++i) {
                 // A slot is counted before it is filled.
-                IWbemObjectSink* sink = static_cast<IWbemObjectSink*>(
-                    InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&g_feed.sinks[i]), nullptr, nullptr));
+                PVOID volatile* slot = reinterpret_cast<PVOID volatile*>(&g_feed.sinks[i]);
+                IWbemObjectSink* sink =
+                    static_cast<IWbemObjectSink*>(InterlockedCompareExchangePointer(slot, nullptr, nullptr));
                 if (sink == nullptr) continue;
                 sink->Indicate(1, batch);
                 InterlockedIncrement(&section->indications);

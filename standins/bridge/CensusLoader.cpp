@@ -4,15 +4,14 @@
 
 #include <string>
 
+#include "BridgeModule.h"
+
 namespace simnb {
 namespace {
 
 std::wstring BridgeFolder() {
-    HMODULE bridge = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&LoadObjectCensusWhenAsked), &bridge);
     wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(bridge, path, MAX_PATH);
+    DWORD length = GetModuleFileNameW(BridgeModule(), path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::wstring();
     std::wstring folder(path, length);
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
