@@ -5,8 +5,9 @@
 # the exit (press Enter to end); without, it runs under a private Xvfb and saves a
 # screenshot of the open tray menu. Nothing is left running afterwards.
 #   run.sh [x86_64|i686]    the flavour of Tarvel to run (x86_64 by default)
-# The i686 Tarvel runs as on 64-bit Windows, under WoW64 (32-bit Wine under qemu-user,
-# fetched once by wine32-setup.sh), against the same 64-bit simulated notebook.
+# The i686 Tarvel runs as on 64-bit Windows, under WoW64 (32-bit Wine natively where the
+# kernel runs 32-bit programs, else under qemu-user; see i686-runner.sh), against the same
+# 64-bit simulated notebook.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
@@ -29,6 +30,10 @@ cmake --build --preset "$flavour" -j "$(nproc)" --target Tarvel ORVWmiAcpi gpu_s
 
 export TARVEL_WINE_ARCH=$flavour
 . "$here/wine-env.sh"
+if [ "$flavour" = i686 ]; then
+    tarvel_i686_runner
+    tarvel_i686_runner_line
+fi
 bin="$top/build/$flavour/bin"
 tools="$top/build/x86_64/bin"
 out="$top/build/$flavour/run"

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tarvel needs on Debian 12, skipping what is there.
+# Where the kernel runs 32-bit programs, that includes Debian's own 32-bit Wine (multiarch
+# i386), which runs the i686 flavour natively.
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/i686-runner.sh"
 packages=(
     cmake make git python3
     g++-mingw-w64-x86-64-posix mingw-w64-tools
@@ -12,6 +16,19 @@ packages=(
     # takes zlib1.dll from here and strips what it unpacks.
     libz-mingw-w64 binutils
 )
+# 32-bit Wine as a 64-bit Debian has it: wine32 at the 64-bit Wine's version (apt keeps the
+# two equal), its preloader, which keeps the low address space free for Windows programs,
+# and the X extensions the 64-bit side has, so that both flavours draw alike.
+native32=(
+    wine32:i386 wine32-preloader:i386
+    libxrender1:i386 libxi6:i386 libxrandr2:i386 libxfixes3:i386 libxcursor1:i386
+    libxinerama1:i386 libxcomposite1:i386
+)
+add_i386=0
+if tarvel_kernel_runs_i386; then
+    packages+=("${native32[@]}")
+    dpkg --print-foreign-architectures | grep -qx i386 || add_i386=1
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,6 +40,7 @@ if [ ${#missing[@]} -gt 0 ]; then
         exit 1
     fi
     export DEBIAN_FRONTEND=noninteractive
+    if [ $add_i386 = 1 ]; then dpkg --add-architecture i386; fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -1,6 +1,7 @@
 # Sourced by the Wine scripts: the environment every Wine call of this project uses.
-# Debian's /usr/bin/wine picks the 32-bit loader, which this kernel cannot run, so the
-# 64-bit loader and server are named directly.
+# Debian's /usr/bin/wine picks the 32-bit loader, which a kernel without 32-bit support
+# cannot run, so the 64-bit loader and server are named directly; the 64-bit loader starts
+# 32-bit programs itself (WoW64).
 export WINEARCH=win64
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
@@ -9,10 +10,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 # The i686 flavour runs under WoW64 as on 64-bit Windows: the same 64-bit prefix and
-# wineserver, with 32-bit Wine under qemu-user for the 32-bit programs (prepared once in this
-# cache folder by wine32-setup.sh). Its wine64 is a copy of the system's that starts 32-bit
-# programs through the 'wine' beside it.
+# wineserver, with 32-bit Wine for the 32-bit programs, native or under qemu-user as
+# i686-runner.sh decides. For qemu, 32-bit Wine is prepared once in this cache folder by
+# wine32-setup.sh; its wine64 is a copy of the system's that starts 32-bit programs through
+# the 'wine' beside it.
 export TARVEL_WINE32=${TARVEL_WINE32:-${XDG_CACHE_HOME:-$HOME/.cache}/tarvel/wine32}
+. "$(dirname "${BASH_SOURCE[0]}")/i686-runner.sh"
 
 # Picks the Wine of a flavour, once WINEPREFIX is set: the flavour the prefix was made for
 # (wine-prefix.sh records it), else TARVEL_WINE_ARCH (x86_64 or i686), else x86_64.
@@ -22,7 +25,12 @@ tarvel_wine_arch() {
     fi
     export TARVEL_WINE_ARCH=${TARVEL_WINE_ARCH:-x86_64}
     case "$TARVEL_WINE_ARCH" in
-        i686) export WINELOADER=$TARVEL_WINE32/usr/lib/wine/wine64 ;;
+        i686)
+            tarvel_i686_runner || return
+            case "$TARVEL_I686_RUNNER" in
+                native) export WINELOADER=/usr/lib/wine/wine64 ;;
+                qemu) export WINELOADER=$TARVEL_WINE32/usr/lib/wine/wine64 ;;
+            esac ;;
         x86_64) export WINELOADER=/usr/lib/wine/wine64 ;;
         *) echo "unknown TARVEL_WINE_ARCH '$TARVEL_WINE_ARCH' (x86_64 or i686)" >&2; return 1 ;;
     esac

@@ -9,19 +9,35 @@ mkdir -p "$WINEPREFIX.state"
 exec 9>"$WINEPREFIX.state/lock"
 flock 9
 tarvel_wine_arch
-if [ "$TARVEL_WINE_ARCH" = i686 ] && [ ! -x "$WINELOADER" ]; then
-    # 32-bit Wine, fetched and unpacked on first use (or again after the cache was cleared).
-    "$here/wine32-setup.sh" >/dev/null 9>&-
+under_qemu=0
+if [ "$TARVEL_WINE_ARCH" = i686 ]; then
+    case "$TARVEL_I686_RUNNER" in
+        qemu)
+            under_qemu=1
+            # 32-bit Wine under the emulator, fetched and unpacked on first use (or again after
+            # the cache was cleared or made by an older layout); a quick look otherwise.
+            "$here/wine32-setup.sh" >/dev/null 9>&- ;;
+        native)
+            [ -x /usr/lib/wine/wine ] || {
+                echo "wine-prefix: 32-bit Wine (wine32:i386) is not installed: run scripts/setup.sh as root" >&2
+                exit 1; } ;;
+    esac
 fi
+# The unpacked 32-bit Wine's builtins load zlib1.dll from the (32-bit) system folder, which
+# Debian's installed one finds by itself; also in a prefix that native 32-bit Wine made.
+syswow64="$WINEPREFIX/drive_c/windows/syswow64"
+zlib_for_qemu() {
+    if [ $under_qemu = 1 ] && [ ! -f "$syswow64/zlib1.dll" ]; then
+        cp /usr/i686-w64-mingw32/lib/zlib1.dll "$syswow64/"
+    fi
+}
+[ -d "$syswow64" ] && zlib_for_qemu
 [ -f "$WINEPREFIX.state/configured" ] && exit 0
 
 echo "wine-prefix: creating $WINEPREFIX ($TARVEL_WINE_ARCH)" >&2
 DISPLAY= "$WINELOADER" wineboot -i >/dev/null 2>&1 9>&-
 echo "$TARVEL_WINE_ARCH" > "$WINEPREFIX.state/arch"
-if [ "$TARVEL_WINE_ARCH" = i686 ]; then
-    # Wine's 32-bit builtins load zlib1.dll from the (32-bit) system folder.
-    cp /usr/i686-w64-mingw32/lib/zlib1.dll "$WINEPREFIX/drive_c/windows/syswow64/"
-fi
+zlib_for_qemu
 reg="$WINEPREFIX.state/settings.reg"
 cat > "$reg" <<'REG'
 REGEDIT4

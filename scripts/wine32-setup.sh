@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Prepares 32-bit Wine for the i686 flavour, once, in a cache folder that later runs reuse
-# without any network access. This kernel runs no 32-bit Linux programs, so Debian's 32-bit
-# Wine runs under qemu-user, beside the system's 64-bit Wine and served by its wineserver.
+# Prepares 32-bit Wine under qemu-user for the i686 flavour, once, in a cache folder that
+# later runs reuse without any network access: the path for kernels that run no 32-bit Linux
+# programs (or where TARVEL_I686_RUNNER=qemu asks for it; see i686-runner.sh). Debian's
+# 32-bit Wine then runs under the emulator, beside the system's 64-bit Wine and served by
+# its wineserver.
 # Nothing is installed system-wide: the i386 packages are fetched with a private apt state
 # and unpacked into the cache folder. Prints the folder.
 #
@@ -14,22 +16,28 @@
 #   root/               the unpacked i386 packages (32-bit Wine and the libraries it needs)
 #   qemu-i386-static    the user-mode emulator
 #   usr/lib/wine/       the loaders: wine64 (a copy of the system's, so that Wine starts
-#                       32-bit programs through the 'wine' beside it) and 'wine', which runs
-#                       the 32-bit loader under qemu
+#                       32-bit programs through the 'wine' beside it), 'wine', which runs
+#                       the 32-bit loader under qemu, and preloader32, 32-bit Wine's
+#                       preloader. That one must not be called wine-preloader: wine64 looks
+#                       for that name beside itself and, on a kernel that runs 32-bit
+#                       programs, would start it directly with the script 'wine', which no
+#                       preloader can load.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-env.sh"
 dir=$TARVEL_WINE32
 
-# What the folder was made from; a different system Wine makes it again.
-wine_version=$(dpkg-query -W -f='${Version}' libwine 2>/dev/null || true)
+# What the folder was made from: the layout, the system Wine's version (a different one
+# makes the folder again) and the emulator's version, which must still be the one there.
+wine_version=$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null || true)
 [ -n "$wine_version" ] || { echo "wine32-setup: the system's 64-bit Wine (libwine) is not installed" >&2; exit 1; }
-stamp="layout 3, wine $wine_version"
+stamp="layout 4, wine $wine_version"
+qemu_of() { "$1/qemu-i386-static" --version 2>/dev/null | sed -n '1s/.*version \([^ ]*\).*/\1/p'; }
 
 mkdir -p "$(dirname "$dir")"
 exec 9>"$dir.lock"
 flock 9
-if [ -f "$dir/ready" ] && [ "$(cat "$dir/ready")" = "$stamp" ]; then
+if [ -f "$dir/ready" ] && [ "$(cat "$dir/ready")" = "$stamp, qemu $(qemu_of "$dir")" ]; then
     echo "$dir"; exit 0
 fi
 
@@ -124,7 +132,7 @@ mkdir -p "$loader"
 cp /usr/lib/wine/wine64 "$loader/wine64"
 preloader=$(find "$root/usr/lib/wine" -maxdepth 1 -name 'wine-preloader*' | sort | head -1)
 [ -n "$preloader" ] || { echo "wine32-setup: no 32-bit Wine preloader in the unpacked packages" >&2; exit 1; }
-cp "$preloader" "$loader/wine-preloader"
+cp "$preloader" "$loader/preloader32"
 # Without the preloader every 32-bit process spends about a minute before it starts.
 # The paths are relative to this folder, so the cache can be moved.
 # qemu asks for huge pages for the code it translates, and that code is part of the emulated
@@ -136,8 +144,8 @@ cat > "$loader/wine" <<'SH'
 #!/bin/sh
 d=$(cd "$(dirname "$0")/../../.." && pwd)
 WINELOADERNOEXEC=1 exec perl -e 'syscall(157, 41, 1, 0, 0, 0); exec { $ARGV[0] } @ARGV or die "wine: $!\n"' \
-    "$d/qemu-i386-static" -L "$d/root" -0 "$d/usr/lib/wine/wine-preloader" \
-    "$d/usr/lib/wine/wine-preloader" "$d/root/usr/lib/wine/wine" "$@"
+    "$d/qemu-i386-static" -L "$d/root" -0 "$d/usr/lib/wine/preloader32" \
+    "$d/usr/lib/wine/preloader32" "$d/root/usr/lib/wine/wine" "$@"
 SH
 chmod +x "$loader/wine"
 ln -s /usr/lib/x86_64-linux-gnu "$work/usr/lib/x86_64-linux-gnu"
@@ -145,7 +153,7 @@ ln -s ../../root/usr/lib/i386-linux-gnu "$work/usr/lib/i386-linux-gnu"
 mkdir -p "$work/usr/share"
 ln -s /usr/share/wine "$work/usr/share/wine"
 
-echo "$stamp" > "$work/ready"
+echo "$stamp, qemu $(qemu_of "$work")" > "$work/ready"
 mv "$work" "$dir"
 trap - EXIT
 echo "wine32-setup: ready, $(du -sh "$dir" | cut -f1)" >&2

@@ -2,6 +2,7 @@
 // Tarvel runs, and the outcome it must have. In every case Tarvel survives (except the
 // crash cases, which end it through the crash guard), changes no AP:6 bit but bit 0, and
 // never writes AP:6 after a read that failed. docs/FAULTS.md lists the cases.
+#include "AccessViolationExit.h"
 #include "AppMessages.h"
 #include "RunningTarvel.h"
 #include "VendorLibraries.h"
@@ -15,17 +16,10 @@ namespace {
 
 const int32_t kBase = 0x100;  // a firmware bit Tarvel must never touch
 const UINT kEnable = ID_TRAY_ENABLE, kDisable = ID_TRAY_DISABLE;
-const DWORD kAccessViolation = 0xC0000005;
 
-// The stand-in's crash is a real access violation. The 32-bit flavour runs here under
-// qemu-user, which hands Wine every hardware fault without its trap number, so Wine reports
-// it as an illegal instruction (0xC000001D); the guard still runs and keeps that code.
+// The stand-in's crash is a real access violation.
 ::testing::AssertionResult EndedWithAccessViolation(DWORD status) {
-    bool matches = status == kAccessViolation;
-#if !defined(_WIN64)
-    matches = matches || status == static_cast<DWORD>(STATUS_ILLEGAL_INSTRUCTION);
-#endif
-    if (matches) return ::testing::AssertionSuccess();
+    if (IsAccessViolationExit(status)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "exit status 0x" << std::hex << status;
 }
 

@@ -1,6 +1,7 @@
 // The crash guard in a child process (GoogleTest death tests): every kind of crash
 // withdraws the overclock exactly once and ends the process with the crash's status, also
 // when the withdrawal itself crashes.
+#include "AccessViolationExit.h"
 #include "CrashGuard.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -9,7 +10,6 @@
 
 namespace {
 
-const int kAccessViolation = static_cast<int>(0xC0000005u);
 const int kAbortStatus = 3;
 const DWORD kChosenCode = 0xE0717A01u;  // an exception of no one else's
 
@@ -27,17 +27,7 @@ DWORD WINAPI CrashingThread(LPVOID) {
     return 0;
 }
 
-// The status a real access violation ends the child with. The 32-bit flavour runs here
-// under qemu-user, which hands Wine every hardware fault without its trap number, so Wine
-// reports it as an illegal instruction (0xC000001D): the guard still runs and keeps that
-// code, which is what a 32-bit test can check here. On Windows it is 0xC0000005 for both.
-bool IsAccessViolationStatus(int status) {
-#if defined(_WIN64)
-    return status == kAccessViolation;
-#else
-    return status == kAccessViolation || status == static_cast<int>(STATUS_ILLEGAL_INSTRUCTION);
-#endif
-}
+bool IsAccessViolationStatus(int status) { return IsAccessViolationExit(static_cast<DWORD>(status)); }
 
 // A driver call that crashes while the guard withdraws.
 void WithdrawAndCrash(DWORD faultingThread) {
