@@ -1,7 +1,8 @@
 # Cross-compiles the 32-bit flavour, the target the product is designed for. Its programs
-# run here as on 64-bit Windows, under WoW64: 32-bit Wine (under qemu-user, this kernel
-# having no 32-bit support) beside the system's 64-bit Wine, in one 64-bit prefix. CTest
-# uses scripts/wine-exec.sh as the emulator, which picks that Wine for a 32-bit program.
+# run here as on 64-bit Windows, under WoW64: 32-bit Wine (native where the kernel runs
+# 32-bit programs, else under qemu-user) beside the system's 64-bit Wine, in one 64-bit
+# prefix. CTest uses scripts/wine-exec.sh as the emulator, which picks that Wine for a
+# 32-bit program.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(TARVEL_MINGW_TRIPLE i686-w64-mingw32)
