@@ -47,7 +47,8 @@ endfunction()
 
 if(MSVC)
     # Microsoft's tools take the exported names as they are, for the import library
-    # (lib /def) and for the stand-in's link alike.
+    # (lib /def) and for the stand-in's link alike. Untested: no Microsoft compiler is
+    # reachable here, so neither lib /def nor a link from this list has ever run.
     set(bridge_link_def ${CMAKE_CURRENT_BINARY_DIR}/ORVWmiAcpi-msvc.def)
     bridge_write_def(${bridge_link_def} "${bridge_exports}")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
