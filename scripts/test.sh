@@ -61,6 +61,7 @@ run_suite() {
 
 # run_i686_under_qemu [CTEST ARGS...]: the i686 tests by the path a native run does not take.
 run_i686_under_qemu() (
+    trap - EXIT  # the run's own report and clean-up belong to the run, not to this step
     export TARVEL_I686_RUNNER=qemu TARVEL_I686_RUNNER_WHY="the path not taken, kept alive"
     tarvel_i686_runner_line
     run_suite i686 "$@"
