@@ -2,7 +2,9 @@
 # ORVWmiAcpi-<flavour>.def. Made from that file here:
 #   orvwmiacpi_import      the import library (and header) that the program and tests link;
 #   TARVEL_BRIDGE_LINK_DEF the export list with which the stand-in library is linked, so that
-#                          it exports exactly what the program imports.
+#                          it exports exactly what the program imports;
+#   orvwmiacpi_names       BridgeExportNames.h, the exported names as a C++ array, for the
+#                          installer's check that a library is the maker's bridge.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(bridge_flavour x86_64)
 else()
@@ -16,6 +18,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${bridge_def})
 file(STRINGS ${bridge_def} bridge_def_lines)
 set(bridge_exports "")
 set(bridge_exports_gnu "")
+set(bridge_export_names "")
 set(bridge_in_exports FALSE)
 foreach(line IN LISTS bridge_def_lines)
     if(line MATCHES "^[ \t]*(;.*)?$" OR line MATCHES "^LIBRARY[ \t]")
@@ -24,12 +27,14 @@ foreach(line IN LISTS bridge_def_lines)
         set(bridge_in_exports TRUE)
     elseif(bridge_in_exports AND line MATCHES "^[ \t]+([A-Za-z_][A-Za-z0-9_]*)[ \t]*==[ \t]*\"([^\" \t]+)\"[ \t]*$")
         string(APPEND bridge_exports "    ${CMAKE_MATCH_2}\n")
+        string(APPEND bridge_export_names "    \"${CMAKE_MATCH_2}\",\n")
         # ld sorts a DLL's name table by the left-hand name, and the loader looks names up by
         # binary search in it: the exported name has to stand on the left for the library.
         string(APPEND bridge_exports_gnu "    \"${CMAKE_MATCH_2}\" = ${CMAKE_MATCH_1}\n")
     elseif(bridge_in_exports AND line MATCHES "^[ \t]+([A-Za-z_][A-Za-z0-9_]*)[ \t]*$")
         string(APPEND bridge_exports "    ${CMAKE_MATCH_1}\n")
         string(APPEND bridge_exports_gnu "    ${CMAKE_MATCH_1}\n")
+        string(APPEND bridge_export_names "    \"${CMAKE_MATCH_1}\",\n")
     else()
         message(FATAL_ERROR "${bridge_def}: not an export line of the expected form: ${line}")
     endif()
@@ -38,12 +43,28 @@ if(bridge_exports STREQUAL "")
     message(FATAL_ERROR "${bridge_def}: no exports")
 endif()
 
-# Written only when the content changes, so that a new configure does not relink the stand-in.
-function(bridge_write_def path exports)
-    file(WRITE ${path}.new "LIBRARY \"ORVWmiAcpi.dll\"\nEXPORTS\n${exports}")
+# Written only when the content changes, so that a new configure does not rebuild what
+# depends on the file.
+function(bridge_write_if_changed path content)
+    file(WRITE ${path}.new "${content}")
     configure_file(${path}.new ${path} COPYONLY)
     file(REMOVE ${path}.new)
 endfunction()
+function(bridge_write_def path exports)
+    bridge_write_if_changed(${path} "LIBRARY \"ORVWmiAcpi.dll\"\nEXPORTS\n${exports}")
+endfunction()
+
+set(bridge_names_dir ${CMAKE_CURRENT_BINARY_DIR}/names)
+bridge_write_if_changed(${bridge_names_dir}/BridgeExportNames.h
+"// Made by the build from firmware/ORVWmiAcpi-${bridge_flavour}.def: the names the maker's
+// ORVWmiAcpi.dll exports in this flavour, all of which Tarvel imports.
+#pragma once
+
+constexpr const char* kBridgeExportNames[] = {
+${bridge_export_names}};
+")
+add_library(orvwmiacpi_names INTERFACE)
+target_include_directories(orvwmiacpi_names INTERFACE ${bridge_names_dir})
 
 if(MSVC)
     # Microsoft's tools take the exported names as they are, for the import library

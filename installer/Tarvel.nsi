@@ -1,35 +1,43 @@
 ; Tarvel's installer and uninstaller, for one flavour (x86_64 or i686).
 ;
 ; makensis -NOCD -DVERSION=2.0.1107.2101 -DFLAVOUR=x86_64 -DTARVEL_EXE=... -DREADME=...
-;          -DICON=... -DAPP_MESSAGES=app/AppMessages.h -DRESOURCES=res/Tarvel.rc
-;          -DOUTFILE=... Tarvel.nsi
+;          -DBRIDGE_CHECK=.../BridgeCheck.exe -DICON=... -DAPP_MESSAGES=app/AppMessages.h
+;          -DRESOURCES=res/Tarvel.rc -DOUTFILE=... Tarvel.nsi
 ; (installer/CMakeLists.txt passes all of them.)
 ;
 ; Installs Tarvel.exe and README.txt for the current user or for all users
 ; (InstallMode.nsh), starts Tarvel at log-on through the mode's Run key, adds a Start-menu
 ; shortcut and registers an uninstaller in Apps / Programs and Features. Offers to start
 ; Tarvel at the end (silently: /Start). The firmware bridge ORVWmiAcpi.dll is the notebook
-; maker's and is not shipped here.
+; maker's and is not shipped here; the installer makes sure Tarvel will find it (Bridge.nsh).
 ;
-; Switches: /S silent, /CurrentUser or /AllUsers, /Start, /D=folder (a fresh install only).
+; Switches: /S silent, /CurrentUser or /AllUsers, /Start, /Bridge=path or /NoBridge,
+; /D=folder (a fresh install only).
+; Exit statuses of a silent run: 0 installed; 2 refused (the mode, contradicting switches)
+; or failed; 3 no usable bridge and none given; 4 the library given cannot be used.
 
-!ifndef VERSION | FLAVOUR | TARVEL_EXE | README | ICON | APP_MESSAGES | RESOURCES | OUTFILE
-    !error "define VERSION, FLAVOUR, TARVEL_EXE, README, ICON, APP_MESSAGES, RESOURCES and OUTFILE"
+!ifndef VERSION | FLAVOUR | TARVEL_EXE | README | BRIDGE_CHECK | ICON | APP_MESSAGES | RESOURCES | OUTFILE
+    !error "define VERSION, FLAVOUR, TARVEL_EXE, README, BRIDGE_CHECK, ICON, APP_MESSAGES, RESOURCES and OUTFILE"
 !endif
 
 !if "${FLAVOUR}" == "x86_64"
     Target amd64-unicode
     !define PROGRAM_FILES "$PROGRAMFILES64"
     !define REG_VIEW 64
+    !define BRIDGE_WIDTH "64-bit"
 !else if "${FLAVOUR}" == "i686"
     Target x86-unicode
     !define PROGRAM_FILES "$PROGRAMFILES"
     !define REG_VIEW 32
+    !define BRIDGE_WIDTH "32-bit"
 !else
     !error "FLAVOUR must be x86_64 or i686"
 !endif
 ; Before the includes: their functions are code, and the compressor is fixed by then.
 SetCompressor /SOLID lzma
+; The bridge check runs in .onInit: first in the solid block, so that extracting it does not
+; unpack everything else.
+ReserveFile "${BRIDGE_CHECK}"
 
 ; Taken from the program's own sources, so that the uninstaller asks the very window
 ; Tarvel makes, with the very command its tray menu sends.
@@ -51,6 +59,7 @@ SetCompressor /SOLID lzma
 !include StopTarvel.nsh
 !include InstallMode.nsh
 !include StartTarvel.nsh
+!include Bridge.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -63,11 +72,12 @@ BrandingText "${PRODUCT} ${VERSION} (${FLAVOUR})"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} (${FLAVOUR}), the GPU overclock switch of the notification area, for you alone or for all users of this computer. It starts ${PRODUCT} at each log-on and adds it to the Start menu.$\r$\n$\r$\n${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which is not part of this installer: it must be beside Tarvel.exe or on the DLL search path (for instance in the Windows system folder). It also needs NVIDIA's or ATI's graphics driver.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} (${FLAVOUR}), the GPU overclock switch of the notification area, for you alone or for all users of this computer. It starts ${PRODUCT} at each log-on and adds it to the Start menu.$\r$\n$\r$\n${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which is not part of this installer: the installer looks for it where Windows will, and asks for the file if it finds none. ${PRODUCT} also needs NVIDIA's or ATI's graphics driver.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 Page custom ModePageCreate ModePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE DirectoryPagePre
 !insertmacro MUI_PAGE_DIRECTORY
+Page custom BridgePageCreate BridgePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
@@ -93,14 +103,13 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2011 ORV"
 !insertmacro DEFINE_RUN_ELEVATED_COPY "un."
 
 Var StartWhenSilent ; /Start
-Var BridgeFound     ; 0 when the bridge is neither in the install folder nor the system one
 
-; Without the bridge Windows refuses to start Tarvel, so the offer is not taken for granted.
-; (It may still be on PATH, which is not searched here: the box stays for the user to tick.)
+; Without a usable bridge Windows refuses to start Tarvel: no offer to.
 Function FinishPageShow
     Call HideElevationShield
-    ${If} $BridgeFound = 0
+    ${If} $BridgeUsable = 0
         ${NSD_Uncheck} $mui.FinishPage.Run
+        EnableWindow $mui.FinishPage.Run 0
     ${EndIf}
 FunctionEnd
 
@@ -116,6 +125,11 @@ Function .onInit
         ${EndIf}
     ${EndIf}
     Call ApplyInstallMode
+    Call ReadBridgeOptions
+    ; Interactive installs decide on the bridge page, once the folder is chosen.
+    ${If} ${Silent}
+        Call StopSilentlyWithoutBridge
+    ${EndIf}
     ${GetParameters} $0
     ClearErrors
     ${GetOptions} $0 "/Start" $1
@@ -130,6 +144,7 @@ FunctionEnd
 Function .onInstSuccess
     ${If} ${Silent}
     ${AndIf} $StartWhenSilent = 1
+    ${AndIf} $BridgeUsable = 1
         Call StartTarvel
     ${EndIf}
 FunctionEnd
@@ -155,6 +170,7 @@ FunctionEnd
 ; space a section needs from the File instructions written in it.
 !macro INSTALL_HERE
     SetOutPath "$INSTDIR"
+    Call InstallBridgeHere
     File "/oname=Tarvel.exe" "${TARVEL_EXE}"
     File "/oname=README.txt" "${README}"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -190,6 +206,7 @@ Function RemoveUserInstall
             Delete "$0\Tarvel.exe"
             Delete "$0\README.txt"
             Delete "$0\Uninstall.exe"
+            !insertmacro REMOVE_COPIED_BRIDGE HKCU "$0"
             RMDir "$0"
         ${EndIf}
         DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -221,7 +238,8 @@ Section "Tarvel"
             Abort
         ${EndIf}
         DetailPrint "Installing for all users, with administrator rights"
-        Push "/S /AllUsers /Elevated /D=$INSTDIR"
+        !insertmacro BRIDGE_SWITCH $1
+        Push "/S /AllUsers /Elevated $1 /D=$INSTDIR"
         Call RunElevatedCopy
         Pop $0
         ${If} $0 == "refused"
@@ -241,12 +259,10 @@ Section "Tarvel"
         Call RemoveUserInstall
     ${EndIf}
 
-    StrCpy $BridgeFound 1
-    ${IfNot} ${FileExists} "$INSTDIR\${BRIDGE}"
-    ${AndIfNot} ${FileExists} "$SYSDIR\${BRIDGE}"
-        StrCpy $BridgeFound 0
-        DetailPrint "${BRIDGE} was not found beside Tarvel.exe or in the system folder"
-        MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} needs the notebook maker's firmware bridge ${BRIDGE}, which was not found. Put it into $INSTDIR or on the DLL search path; until then ${PRODUCT} cannot start." /SD IDOK
+    ${If} $BridgeUsable = 0
+        DetailPrint "${PRODUCT} will not start until Windows can find ${BRIDGE}: $BridgeNote"
+    ${ElseIf} $BridgeSource == ""
+        DetailPrint "${PRODUCT} will load $BridgeNote"
     ${EndIf}
 SectionEnd
 
@@ -289,12 +305,13 @@ Function un.RemoveHere
         Abort
     ${EndIf}
     Delete "$INSTDIR\README.txt"
+    !insertmacro REMOVE_COPIED_BRIDGE SHCTX "$INSTDIR"
 
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     DeleteRegValue SHCTX "${RUN_KEY}" "${PRODUCT}"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 
     Delete "$INSTDIR\Uninstall.exe"
-    ; Not /r: whatever the user put there himself (the bridge, say) stays, with its folder.
+    ; Not /r: whatever the user put there himself (a bridge, say) stays, with its folder.
     RMDir "$INSTDIR"
 FunctionEnd

@@ -3,7 +3,9 @@
 // mode's places; Tarvel started from the shortcut (or by the installer, with /Start)
 // applies the overclock; installing again over a running Tarvel ends it through its own
 // Exit; a silent uninstall ends Tarvel the same way (so the simulated GPU is back at its
-// default clocks) and leaves nothing behind.
+// default clocks) and leaves nothing behind. Without a usable bridge a silent install
+// writes nothing and says why; a bridge given is copied beside Tarvel.exe and removed with
+// it, one found there is left alone.
 //
 // Nothing here names the flavour: the installer is the one the build made beside these
 // tests, and its places follow the build's bitness (Program Files of its own bitness,
@@ -19,6 +21,8 @@
 #include <shobjidl.h>
 #include <tlhelp32.h>
 
+#include <cstddef>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -36,9 +40,14 @@ const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\
 // program's log-on values and uninstall entries. HKCU's keys are the same in both views.
 #if defined(_WIN64)
 constexpr REGSAM kInstallerView = KEY_WOW64_64KEY;
+constexpr WORD kOtherMachine = IMAGE_FILE_MACHINE_I386;
+const std::string kOtherWidth = "32-bit";
 #else
 constexpr REGSAM kInstallerView = KEY_WOW64_32KEY;
+constexpr WORD kOtherMachine = IMAGE_FILE_MACHINE_AMD64;
+const std::string kOtherWidth = "64-bit";
 #endif
+const wchar_t kBridge[] = L"ORVWmiAcpi.dll";
 
 std::wstring SetupPath() {
     std::wstring path = BinDir() + L"" TARVEL_SETUP_FROM_BIN;
@@ -192,6 +201,46 @@ std::wstring ExeNameOf(DWORD processId) {
     return L"";
 }
 
+// The file from which a process loaded a library.
+std::wstring LoadedFrom(DWORD processId, const std::wstring& module) {
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snap == INVALID_HANDLE_VALUE) return L"";
+    std::wstring path;
+    MODULEENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Module32FirstW(snap, &entry); more && path.empty(); more = ::Module32NextW(snap, &entry))
+        if (SamePath(entry.szModule, module)) path = entry.szExePath;
+    ::CloseHandle(snap);
+    return path;
+}
+
+// A file or (empty) folder a test made, removed when the test ends however it ends.
+struct Made {
+    std::wstring path;
+    ~Made() {
+        if (!::DeleteFileW(path.c_str())) ::RemoveDirectoryW(path.c_str());
+    }
+};
+
+// The stand-in bridge as the maker's library of the other width shows itself to the loader
+// and to the installer: the machine type in its header is the other flavour's.
+bool WriteOtherWidthBridge(const std::wstring& path) {
+    if (!::CopyFileW((BinDir() + kBridge).c_str(), path.c_str(), FALSE)) return false;
+    std::fstream file(std::string(path.begin(), path.end()), std::ios::in | std::ios::out | std::ios::binary);
+    uint32_t ntHeader = 0;
+    file.seekg(offsetof(IMAGE_DOS_HEADER, e_lfanew));
+    file.read(reinterpret_cast<char*>(&ntHeader), sizeof ntHeader);
+    file.seekp(ntHeader + sizeof(DWORD));
+    file.write(reinterpret_cast<const char*>(&kOtherMachine), sizeof kOtherMachine);
+    return static_cast<bool>(file);
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD length = ::GetTempPathW(MAX_PATH, path);
+    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path, length);
+}
+
 // A running process the test did not start (Tarvel started by the installer), held by a
 // handle so that its exit can be waited for, and ended should the test leave it running.
 class HeldProcess {
@@ -225,10 +274,16 @@ private:
 // value, the uninstall string): no separate program path.
 class CommandLineProcess {
 public:
-    explicit CommandLineProcess(std::wstring commandLine) {
+    // stdError, when given, is the process's standard error (an inheritable handle).
+    explicit CommandLineProcess(std::wstring commandLine, HANDLE stdError = nullptr) {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
-        m_started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != FALSE;
+        if (stdError) {
+            si.dwFlags = STARTF_USESTDHANDLES;
+            si.hStdError = stdError;
+        }
+        m_started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, stdError != nullptr, 0, nullptr, nullptr,
+                                     &si, &m_pi) != FALSE;
     }
     ~CommandLineProcess() {
         if (!m_started) return;
@@ -297,7 +352,7 @@ protected:
         RunningTarvel::SetUp();
         for (const Mode& m : {CurrentUser(), AllUsers()})
             ASSERT_FALSE(m.folder.empty() || m.shortcut.empty()) << m.name;
-        ASSERT_TRUE(bridge.Placed()) << "the bridge stand-in could not be put into the system folder";
+        ASSERT_TRUE(bridge->Placed()) << "the bridge stand-in could not be put into the system folder";
     }
 
     void TearDown() override {
@@ -307,13 +362,48 @@ protected:
         RunningTarvel::TearDown();
     }
 
-    DWORD InstallSilently(const std::wstring& options = L"") {
-        CommandLineProcess setup(L"\"" + SetupPath() + L"\" /S" + (options.empty() ? L"" : L" " + options));
-        if (!setup.Started()) {
-            ADD_FAILURE() << "cannot run the installer";
-            return STILL_ACTIVE;
+    struct SetupRun {
+        DWORD status;
+        std::string said;  // on its standard error
+    };
+
+    SetupRun RunSilently(const std::wstring& options) {
+        // A name of its own each time: a background program that Wine starts from the
+        // installer can inherit the handle and hold the file past the test.
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        wchar_t saidFile[MAX_PATH];
+        HANDLE said = INVALID_HANDLE_VALUE;
+        if (::GetTempFileNameW(TempFolder().c_str(), L"tvs", 0, saidFile) != 0)
+            said = ::CreateFileW(saidFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 &inheritable, TRUNCATE_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (said == INVALID_HANDLE_VALUE) {
+            ADD_FAILURE() << "cannot make the file for the installer's standard error";
+            return {STILL_ACTIVE, ""};
         }
-        return setup.WaitForExit(120s);
+        SetupRun run = {STILL_ACTIVE, ""};
+        CommandLineProcess setup(L"\"" + SetupPath() + L"\" /S" + (options.empty() ? L"" : L" " + options), said);
+        if (setup.Started())
+            run.status = setup.WaitForExit(120s);
+        else
+            ADD_FAILURE() << "cannot run the installer";
+        char text[4096];
+        DWORD length = 0;
+        ::SetFilePointer(said, 0, nullptr, FILE_BEGIN);
+        if (::ReadFile(said, text, sizeof text, &length, nullptr)) run.said.assign(text, length);
+        ::CloseHandle(said);
+        return run;
+    }
+
+    DWORD InstallSilently(const std::wstring& options = L"") { return RunSilently(options).status; }
+
+    // A silent install refused before it wrote anything, with its status and a text that
+    // holds each of the parts.
+    void ExpectRefused(const std::wstring& options, DWORD status, std::initializer_list<std::string> parts) {
+        SCOPED_TRACE(std::string(options.begin(), options.end()));
+        const SetupRun run = RunSilently(options);
+        EXPECT_EQ(run.status, status);
+        for (const auto& part : parts) EXPECT_NE(run.said.find(part), std::string::npos) << part << " not in: " << run.said;
+        ExpectNothingInstalled();
     }
 
     // Waits until the Tarvel just started has applied the overclock.
@@ -350,12 +440,12 @@ protected:
     }
 
     // Exactly one install, of this mode: one log-on value, one uninstall entry, one
-    // shortcut, and none of the other mode's.
-    void ExpectInstalledAs(const Mode& mode, const Mode& other) {
+    // shortcut, and none of the other mode's; a bridge beside Tarvel.exe or none.
+    void ExpectInstalledAs(const Mode& mode, const Mode& other, bool bridgeBeside = false) {
         SCOPED_TRACE(mode.name);
         for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
             EXPECT_TRUE(Exists(mode.folder + L"\\" + f)) << f;
-        EXPECT_FALSE(Exists(mode.folder + L"\\ORVWmiAcpi.dll"));
+        EXPECT_EQ(Exists(mode.folder + L"\\" + kBridge), bridgeBeside);
         EXPECT_EQ(RegString(mode.root, kRunKey, L"Tarvel").value_or(L""), L"\"" + mode.Exe() + L"\"");
         EXPECT_EQ(RegString(mode.root, kUninstallKey, L"DisplayName").value_or(L""), L"Tarvel");
         EXPECT_EQ(RegString(mode.root, kUninstallKey, L"DisplayVersion").value_or(L""), kVersion);
@@ -391,9 +481,12 @@ protected:
     }
 
     void RemoveLeftovers(const Mode& mode) {
-        for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe"})
+        for (const wchar_t* f : {L"Tarvel.exe", L"README.txt", L"Uninstall.exe", kBridge})
             ::DeleteFileW((mode.folder + L"\\" + f).c_str());
-        ::RemoveDirectoryW(mode.folder.c_str());
+        // A process still ending may hold the folder a moment; a folder left here would be
+        // taken for an install by the next test, so this one says so.
+        EXPECT_TRUE(WaitUntil([&] { return ::RemoveDirectoryW(mode.folder.c_str()) || !Exists(mode.folder); }, 10s))
+            << "left behind: " << std::string(mode.folder.begin(), mode.folder.end());
         ::DeleteFileW(mode.shortcut.c_str());
         RegKey run(mode.root, kRunKey, KEY_SET_VALUE);
         if (run.get()) ::RegDeleteValueW(run.get(), L"Tarvel");
@@ -401,15 +494,16 @@ protected:
     }
 
     // Tarvel must find the maker's bridge; on a real notebook it is on the search path too,
-    // and the install folder holds only what the installer put there.
-    PlacedCopy bridge{L"ORVWmiAcpi.dll", SystemFolder() + L"\\ORVWmiAcpi.dll"};
+    // and the install folder holds only what the installer put there. Reset for none.
+    std::optional<PlacedCopy> bridge{std::in_place, kBridge, SystemFolder() + L"\\" + kBridge};
 };
 
 TEST_F(Install, TheInstallerCarriesTheReleaseVersion) {
     EXPECT_EQ(FileVersionOf(SetupPath()), kVersion);
 }
 
-// The default: for the user who runs it, and nothing started without /Start.
+// The default: for the user who runs it, and nothing started without /Start. The bridge is
+// found usable in the system folder, so nothing is copied.
 TEST_F(Install, ForTheCurrentUserTheShortcutStartsTarvelAndUninstallLeavesNothingAndTheDefaultClocks) {
     const Mode mode = CurrentUser();
     ASSERT_TRUE(notebook.SetVar("System:0", 2));
@@ -515,4 +609,73 @@ TEST_F(Install, UninstallRemovesNothingWhileTarvelDoesNotEnd) {
 
     EXPECT_EQ(Uninstall(mode), 0u);
     ExpectNothingInstalled();
+}
+
+// Without a usable bridge a silent install writes nothing, ends with its own status and
+// says why: none found; the first one found (in the system folder) of the other width; a
+// library given with /Bridge= that is of the other width, not the maker's, or not there.
+// /NoBridge installs all the same.
+TEST_F(Install, WithoutAUsableBridgeASilentInstallWritesNothingAndSaysWhyUnlessToldNoBridge) {
+    bridge.reset();
+    ExpectRefused(L"", 3, {"Tarvel was not installed.", "no ORVWmiAcpi.dll was found", "/NoBridge"});
+    {
+        Made inSystemFolder{SystemFolder() + L"\\" + kBridge};
+        ASSERT_TRUE(WriteOtherWidthBridge(inSystemFolder.path));
+        ExpectRefused(L"", 3, {"ORVWmiAcpi.dll, the first ORVWmiAcpi.dll Windows finds, is built for " + kOtherWidth});
+    }
+
+    Made folder{TempFolder() + L"tarvel-bridges"};
+    ::CreateDirectoryW(folder.path.c_str(), nullptr);
+    Made otherWidth{folder.path + L"\\other-width.dll"};
+    Made notTheMakers{folder.path + L"\\" + kBridge};
+    ASSERT_TRUE(WriteOtherWidthBridge(otherWidth.path));
+    ASSERT_TRUE(::CopyFileW((BinDir() + kNvapiStandIn).c_str(), notTheMakers.path.c_str(), FALSE));
+    const std::string given = "The library given with /Bridge= cannot be used: ";
+    ExpectRefused(L"/Bridge=\"" + otherWidth.path + L"\"", 4, {given, "is built for " + kOtherWidth});
+    ExpectRefused(L"/Bridge=\"" + notTheMakers.path + L"\"", 4, {given, "does not export"});
+    ExpectRefused(L"/Bridge=\"" + folder.path + L"\\none.dll\"", 4, {given, "none.dll does not exist"});
+
+    const Mode mode = CurrentUser();
+    ASSERT_EQ(InstallSilently(L"/NoBridge"), 0u);
+    ExpectInstalledAs(mode, AllUsers());
+    EXPECT_EQ(Uninstall(mode), 0u);
+    ExpectNothingInstalled();
+}
+
+// /Bridge= puts the maker's library beside Tarvel.exe: an update keeps it, Tarvel loads it
+// from there and applies the overclock, and the uninstaller removes it with the rest. A
+// bridge the installer did not put there is what Tarvel finds; it is neither replaced by
+// one given nor removed.
+TEST_F(Install, ABridgeGivenGoesBesideTarvelAndWithItWhileOneFoundThereStays) {
+    const Mode mode = CurrentUser();
+    const std::wstring given = L"/Bridge=\"" + BinDir() + kBridge + L"\"";
+    bridge.reset();
+    ASSERT_TRUE(notebook.SetVar("System:0", 2));
+    ASSERT_EQ(InstallSilently(given), 0u);
+    ExpectInstalledAs(mode, AllUsers(), true);
+    ASSERT_EQ(InstallSilently(), 0u);
+    ExpectInstalledAs(mode, AllUsers(), true);
+    {
+        auto started = StartFromShortcut(mode);
+        ASSERT_TRUE(started);
+        EXPECT_TRUE(SamePath(LoadedFrom(started->Id(), kBridge), mode.folder + L"\\" + kBridge));
+        EXPECT_EQ(Uninstall(mode), 0u);
+        ExpectEndedThroughExit(started->Handle());
+    }
+    ExpectNothingInstalled();
+
+    ASSERT_TRUE(::CreateDirectoryW(mode.folder.c_str(), nullptr));
+    PlacedCopy own(kBridge, mode.folder + L"\\" + kBridge);
+    ASSERT_TRUE(own.Placed());
+    const SetupRun refused = RunSilently(given);
+    EXPECT_EQ(refused.status, 4u);
+    EXPECT_NE(refused.said.find("is there already"), std::string::npos) << refused.said;
+    ASSERT_EQ(InstallSilently(), 0u);
+    ExpectInstalledAs(mode, AllUsers(), true);
+    auto quietUninstall = RegString(mode.root, kUninstallKey, L"QuietUninstallString");
+    ASSERT_TRUE(quietUninstall.has_value());
+    EXPECT_EQ(RunUninstaller(*quietUninstall), 0u);
+    EXPECT_FALSE(Exists(mode.Exe()));
+    EXPECT_FALSE(KeyExists(mode.root, kUninstallKey));
+    EXPECT_TRUE(Exists(mode.folder + L"\\" + kBridge));
 }
