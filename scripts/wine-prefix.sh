@@ -38,6 +38,10 @@ echo "wine-prefix: creating $WINEPREFIX ($TARVEL_WINE_ARCH)" >&2
 DISPLAY= "$WINELOADER" wineboot -i >/dev/null 2>&1 9>&-
 echo "$TARVEL_WINE_ARCH" > "$WINEPREFIX.state/arch"
 zlib_for_qemu
+# No debugger attaches to a program that crashes (AeDebug names one that does not exist):
+# Wine's own, winedbg --auto, now and then ended the crashed program with status 0 rather
+# than the exception's code (seen in about one fresh session in six), so that a test
+# program that crashed could count as passed. Without one, the status is the exception's.
 reg="$WINEPREFIX.state/settings.reg"
 cat > "$reg" <<'REG'
 REGEDIT4
@@ -47,6 +51,14 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="no-debugger"
+"Auto"="1"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="no-debugger"
+"Auto"="1"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
