@@ -100,9 +100,10 @@ void CTarvelDlg::SetWindowIcons() {
 
 // False when another instance holds the mutex: this one leaves without a trace.
 bool CTarvelDlg::ClaimInstance() {
-    if (CUniqueHandle<HANDLE, &::CloseHandle>(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName)))
+    HANDLE hMutex = nullptr;
+    if (!ClaimInstanceMutex(kInstanceMutexName, &hMutex))
         return false;
-    g_hInstanceMutex.Reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    g_hInstanceMutex.Reset(hMutex);
     return true;
 }
 
@@ -157,9 +158,3 @@ void CTarvelDlg::RegisterPowerNotification() {
 int CTarvelDlg::ShowMessage(LPCWSTR text, UINT type) { return MessageBox(text, kMessageCaption, type); }
 
 void DeleteAboutDlg(CAboutDlg* pAboutDlg) { delete pAboutDlg; }
-
-// Released by the thread that created it owned, then closed: the next instance may start.
-void ReleaseInstanceMutex(HANDLE hMutex) {
-    ::ReleaseMutex(hMutex);
-    ::CloseHandle(hMutex);
-}

@@ -5,15 +5,15 @@
 #include "AfxDialog.h"
 #include "AfxHandle.h"
 #include "AtiBackend.h"
+#include "InstanceMutex.h"
 #include "ORVWmiAcpi.h"
 #include "resource.h"
 #include <shellapi.h>
 
 class CAboutDlg;
 
-// How the owners below give back what they hold.
+// How the owner below gives back what it holds.
 void DeleteAboutDlg(CAboutDlg* pAboutDlg);
-void ReleaseInstanceMutex(HANDLE hMutex);
 
 class CTarvelDlg : public CDialog {
 public:
