@@ -32,7 +32,8 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
       m_bOCAvailable(false),
       m_bOCEnabled(true),
       m_bNvidia(false),
-      m_bAti(false) {
+      m_bAti(false),
+      m_hAdlModule(nullptr) {
     std::memset(&m_nid, 0, sizeof m_nid);
     std::memset(&m_adlClockInfo, 0, sizeof m_adlClockInfo);
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;

@@ -49,7 +49,9 @@ public:
     bool m_bOCEnabled;
     bool m_bNvidia;
     bool m_bAti;
-    CAdlModule m_hAdlModule;
+    // Never freed, as the NVIDIA library is not: the crash guard's withdrawal may call into
+    // it (through g_pfnAdl) up to the process's last moment, after this dialog is gone.
+    HMODULE m_hAdlModule;
     CUniqueHandle<HPOWERNOTIFY, &::UnregisterPowerSettingNotification> m_hPowerNotify;
     CButton m_btnOverclock;
     CButton m_btnDownclock;
