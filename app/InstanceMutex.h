@@ -8,5 +8,7 @@
 // nothing to release at the end).
 bool ClaimInstanceMutex(const wchar_t* name, HANDLE* phMutex);
 
-// Lets the next instance start: released by the thread that claimed it, then closed.
+// Releases the mutex on the way out, from the thread that claimed it. The handle stays open
+// until the process ends, and the name with it: a start during the rest of the way out
+// still finds this instance and ends silently.
 void ReleaseInstanceMutex(HANDLE hMutex);

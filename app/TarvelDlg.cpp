@@ -13,7 +13,7 @@
 #include <cstring>
 
 CTarvelDlg* g_pMainDlg = nullptr;
-CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;
+HANDLE g_hInstanceMutex = nullptr;
 CUniqueHandle<CAboutDlg*, &DeleteAboutDlg> CTarvelDlg::m_pAboutDlg;
 
 namespace {
@@ -100,13 +100,7 @@ void CTarvelDlg::SetWindowIcons() {
 }
 
 // False when another instance holds the mutex: this one leaves without a trace.
-bool CTarvelDlg::ClaimInstance() {
-    HANDLE hMutex = nullptr;
-    if (!ClaimInstanceMutex(kInstanceMutexName, &hMutex))
-        return false;
-    g_hInstanceMutex.Reset(hMutex);
-    return true;
-}
+bool CTarvelDlg::ClaimInstance() { return ClaimInstanceMutex(kInstanceMutexName, &g_hInstanceMutex); }
 
 void CTarvelDlg::PublishMainDialog() {
     g_pMainDlg = this;
@@ -121,7 +115,7 @@ void CTarvelDlg::SubscribeFirmwareEvents() {
 }
 
 // ATI first, then NVIDIA. Without either the program has nothing to do: it says so and
-// ends here.
+// ends here, leaving the mutex to the system, which lets it go with the process.
 void CTarvelDlg::ProbeBackends() {
     m_bAti = InitAdl() != FALSE;
     m_bNvidia = InitNvapi() == NVAPI_OK ? EnumNvidiaGpus() : false;

@@ -99,5 +99,7 @@ private:
 
 // The main dialog while it exists; null before it is initialised and after it is gone.
 extern CTarvelDlg* g_pMainDlg;
-// The single-instance mutex "ORV Tarvel", owned by the GUI thread from its creation on.
-extern CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;
+// The single-instance mutex "ORV Tarvel", owned by the GUI thread from its creation on. No
+// owner closes it: the way out releases it, and only the end of the process closes it
+// (InstanceMutex.h); the exit without a back-end leaves even the release to the system.
+extern HANDLE g_hInstanceMutex;
