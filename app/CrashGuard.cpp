@@ -16,6 +16,11 @@ const DWORD kWithdrawalDeadlineMs = 5000;
 PFN_WITHDRAW_OVERCLOCK g_pfnWithdraw = nullptr;
 volatile LONG g_nEntered = 0;
 volatile LONG g_nFirstStatus = 0;
+// The withdrawal's thread, written by that thread before it does anything else.
+volatile DWORD g_dwWithdrawalThread = 0;
+// Set once the withdrawal has returned. Made when the guard is installed, so that no fault
+// has to make it, and kept to the end of the process.
+HANDLE g_hWithdrawn = nullptr;
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pInfo) {
     CrashGuardEnd(pInfo != nullptr && pInfo->ExceptionRecord != nullptr ? pInfo->ExceptionRecord->ExceptionCode
@@ -34,7 +39,9 @@ void OnTerminate() { CrashGuardEnd(kAbortStatus); }
 }
 
 DWORD WINAPI WithdrawalThread(LPVOID faultingThread) {
+    g_dwWithdrawalThread = ::GetCurrentThreadId();
     g_pfnWithdraw(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(faultingThread)));
+    ::SetEvent(g_hWithdrawn);
     return 0;
 }
 
@@ -48,10 +55,21 @@ void WithdrawWithinDeadline() {
         ::WaitForSingleObject(thread.Get(), kWithdrawalDeadlineMs);
 }
 
+// A later fault on another thread (a driver's worker, a COM thread) must not end the
+// process with the clocks half reverted and AP:6 still saying "overclocked". The first
+// fault's thread ends the process at the deadline in any case; this wait's own bound only
+// keeps a thread from waiting for good should that one be gone.
+void AwaitWithdrawal() {
+    if (g_hWithdrawn != nullptr)
+        ::WaitForSingleObject(g_hWithdrawn, kWithdrawalDeadlineMs);
+}
+
 }  // namespace
 
 void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw) {
     g_pfnWithdraw = withdraw;
+    if (g_hWithdrawn == nullptr)
+        g_hWithdrawn = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ::SetUnhandledExceptionFilter(&OnUnhandledException);
     std::signal(SIGABRT, &OnAbortSignal);
     std::set_terminate(&OnTerminate);
@@ -59,9 +77,14 @@ void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw) {
 
 void CrashGuardEnd(UINT failureStatus) {
     // Whoever comes first withdraws; a fault inside the withdrawal, or a fault on another
-    // thread meanwhile, must not start it again.
+    // thread meanwhile, must not start it again. A fault inside the withdrawal ends the
+    // process at once (the withdrawal will not go on); one elsewhere waits for it.
     ::InterlockedCompareExchange(&g_nFirstStatus, static_cast<LONG>(failureStatus), 0);
-    if (::InterlockedCompareExchange(&g_nEntered, 1, 0) == 0 && g_pfnWithdraw != nullptr)
-        WithdrawWithinDeadline();
+    if (::InterlockedCompareExchange(&g_nEntered, 1, 0) == 0) {
+        if (g_pfnWithdraw != nullptr)
+            WithdrawWithinDeadline();
+    } else if (::GetCurrentThreadId() != g_dwWithdrawalThread) {
+        AwaitWithdrawal();
+    }
     EndProcess();
 }
