@@ -31,6 +31,15 @@ void OnAbortSignal(int) { CrashGuardEnd(kAbortStatus); }
 
 void OnTerminate() { CrashGuardEnd(kAbortStatus); }
 
+// Every exception that reaches the filter ends the process, so the guard hands none on to
+// a filter it replaced: one that ended the process itself would end it before the
+// withdrawal, and one that handed the exception back to the guard would loop.
+void InstallHandlers() {
+    ::SetUnhandledExceptionFilter(&OnUnhandledException);
+    std::signal(SIGABRT, &OnAbortSignal);
+    std::set_terminate(&OnTerminate);
+}
+
 // No destructors, no atexit handlers: the process state is not to be trusted.
 [[noreturn]] void EndProcess() {
     const UINT status = static_cast<UINT>(g_nFirstStatus);
@@ -70,9 +79,12 @@ void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw) {
     g_pfnWithdraw = withdraw;
     if (g_hWithdrawn == nullptr)
         g_hWithdrawn = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ::SetUnhandledExceptionFilter(&OnUnhandledException);
-    std::signal(SIGABRT, &OnAbortSignal);
-    std::set_terminate(&OnTerminate);
+    InstallHandlers();
+}
+
+void KeepCrashGuardInForce() {
+    if (g_pfnWithdraw != nullptr)
+        InstallHandlers();
 }
 
 void CrashGuardEnd(UINT failureStatus) {

@@ -16,5 +16,11 @@ typedef void (*PFN_WITHDRAW_OVERCLOCK)(DWORD faultingThreadId);
 // the withdrawal, within the same deadline. The status is always that of the first fault.
 void InstallCrashGuard(PFN_WITHDRAW_OVERCLOCK withdraw);
 
+// Puts the guard's handlers back in place once the libraries are loaded: a library may put
+// an unhandled-exception filter of its own in the guard's place as it loads (libraries that
+// report their own crashes do), and from then on a crash would withdraw nothing. Does
+// nothing where no guard was installed.
+void KeepCrashGuardInForce();
+
 // What a crash is answered with; public so that every entry path above shares it.
 [[noreturn]] void CrashGuardEnd(UINT failureStatus);

@@ -7,6 +7,7 @@
 #include "AfxString.h"
 #include "BrightnessEvents.h"
 #include "BrightnessWindow.h"
+#include "CrashGuard.h"
 #include "FirmwareAccessors.h"
 #include "NvidiaBackend.h"
 #include <cstdlib>
@@ -75,6 +76,8 @@ BOOL CTarvelDlg::OnInitDialog() {
     SubscribeFirmwareEvents();
     SubscribeBrightnessEvents();
     ProbeBackends();
+    // The last library is loaded now; any of them may have replaced the crash guard.
+    KeepCrashGuardInForce();
     FollowOverclockOption();
     SetUpButtons();
     CreateAboutBox();
