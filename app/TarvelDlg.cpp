@@ -10,6 +10,7 @@
 #include "CrashGuard.h"
 #include "FirmwareAccessors.h"
 #include "NvidiaBackend.h"
+#include "SwitchLock.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -44,9 +45,11 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
 CTarvelDlg::~CTarvelDlg() {
     // Events that still arrive (the brightness subscription outlives the dialog) must not
     // reach a dialog that is gone. The window was taken back when it was destroyed; this
-    // covers a dialog that never got that far.
+    // covers a dialog that never got that far. The crash guard's withdrawal reads the
+    // pointer under the switch lock: it ends before the dialog goes, or finds none.
     if (g_pMainDlg == this) {
         WithdrawBrightnessWindow();
+        CSwitchScope noSwitch(SwitchLock());
         g_pMainDlg = nullptr;
     }
     // The About window went with its owner; its object goes with the dialog.
