@@ -7,13 +7,15 @@
 #include "AfxString.h"
 #include "BrightnessEvents.h"
 #include "BrightnessWindow.h"
+#include "CrashGuard.h"
 #include "FirmwareAccessors.h"
 #include "NvidiaBackend.h"
+#include "SwitchLock.h"
 #include <cstdlib>
 #include <cstring>
 
 CTarvelDlg* g_pMainDlg = nullptr;
-CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;
+HANDLE g_hInstanceMutex = nullptr;
 CUniqueHandle<CAboutDlg*, &DeleteAboutDlg> CTarvelDlg::m_pAboutDlg;
 
 namespace {
@@ -32,7 +34,8 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
       m_bOCAvailable(false),
       m_bOCEnabled(true),
       m_bNvidia(false),
-      m_bAti(false) {
+      m_bAti(false),
+      m_hAdlModule(nullptr) {
     std::memset(&m_nid, 0, sizeof m_nid);
     std::memset(&m_adlClockInfo, 0, sizeof m_adlClockInfo);
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;
@@ -42,9 +45,11 @@ CTarvelDlg::CTarvelDlg(CWnd* pParent)
 CTarvelDlg::~CTarvelDlg() {
     // Events that still arrive (the brightness subscription outlives the dialog) must not
     // reach a dialog that is gone. The window was taken back when it was destroyed; this
-    // covers a dialog that never got that far.
+    // covers a dialog that never got that far. The crash guard's withdrawal reads the
+    // pointer under the switch lock: it ends before the dialog goes, or finds none.
     if (g_pMainDlg == this) {
         WithdrawBrightnessWindow();
+        CSwitchScope noSwitch(SwitchLock());
         g_pMainDlg = nullptr;
     }
     // The About window went with its owner; its object goes with the dialog.
@@ -74,6 +79,8 @@ BOOL CTarvelDlg::OnInitDialog() {
     SubscribeFirmwareEvents();
     SubscribeBrightnessEvents();
     ProbeBackends();
+    // The last library is loaded now; any of them may have replaced the crash guard.
+    KeepCrashGuardInForce();
     FollowOverclockOption();
     SetUpButtons();
     CreateAboutBox();
@@ -99,12 +106,7 @@ void CTarvelDlg::SetWindowIcons() {
 }
 
 // False when another instance holds the mutex: this one leaves without a trace.
-bool CTarvelDlg::ClaimInstance() {
-    if (CUniqueHandle<HANDLE, &::CloseHandle>(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName)))
-        return false;
-    g_hInstanceMutex.Reset(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
-    return true;
-}
+bool CTarvelDlg::ClaimInstance() { return ClaimInstanceMutex(kInstanceMutexName, &g_hInstanceMutex); }
 
 void CTarvelDlg::PublishMainDialog() {
     g_pMainDlg = this;
@@ -119,7 +121,7 @@ void CTarvelDlg::SubscribeFirmwareEvents() {
 }
 
 // ATI first, then NVIDIA. Without either the program has nothing to do: it says so and
-// ends here.
+// ends here, leaving the mutex to the system, which lets it go with the process.
 void CTarvelDlg::ProbeBackends() {
     m_bAti = InitAdl() != FALSE;
     m_bNvidia = InitNvapi() == NVAPI_OK ? EnumNvidiaGpus() : false;
@@ -157,9 +159,3 @@ void CTarvelDlg::RegisterPowerNotification() {
 int CTarvelDlg::ShowMessage(LPCWSTR text, UINT type) { return MessageBox(text, kMessageCaption, type); }
 
 void DeleteAboutDlg(CAboutDlg* pAboutDlg) { delete pAboutDlg; }
-
-// Released by the thread that created it owned, then closed: the next instance may start.
-void ReleaseInstanceMutex(HANDLE hMutex) {
-    ::ReleaseMutex(hMutex);
-    ::CloseHandle(hMutex);
-}

@@ -5,15 +5,15 @@
 #include "AfxDialog.h"
 #include "AfxHandle.h"
 #include "AtiBackend.h"
+#include "InstanceMutex.h"
 #include "ORVWmiAcpi.h"
 #include "resource.h"
 #include <shellapi.h>
 
 class CAboutDlg;
 
-// How the owners below give back what they hold.
+// How the owner below gives back what it holds.
 void DeleteAboutDlg(CAboutDlg* pAboutDlg);
-void ReleaseInstanceMutex(HANDLE hMutex);
 
 class CTarvelDlg : public CDialog {
 public:
@@ -49,7 +49,9 @@ public:
     bool m_bOCEnabled;
     bool m_bNvidia;
     bool m_bAti;
-    CAdlModule m_hAdlModule;
+    // Never freed, as the NVIDIA library is not: the crash guard's withdrawal may call into
+    // it (through g_pfnAdl) up to the process's last moment, after this dialog is gone.
+    HMODULE m_hAdlModule;
     CUniqueHandle<HPOWERNOTIFY, &::UnregisterPowerSettingNotification> m_hPowerNotify;
     CButton m_btnOverclock;
     CButton m_btnDownclock;
@@ -97,5 +99,7 @@ private:
 
 // The main dialog while it exists; null before it is initialised and after it is gone.
 extern CTarvelDlg* g_pMainDlg;
-// The single-instance mutex "ORV Tarvel", owned by the GUI thread from its creation on.
-extern CUniqueHandle<HANDLE, &ReleaseInstanceMutex> g_hInstanceMutex;
+// The single-instance mutex "ORV Tarvel", owned by the GUI thread from its creation on. No
+// owner closes it: the way out releases it, and only the end of the process closes it
+// (InstanceMutex.h); the exit without a back-end leaves even the release to the system.
+extern HANDLE g_hInstanceMutex;

@@ -151,5 +151,6 @@ void CTarvelDlg::OnEndSession(BOOL bEnding) {
 void CTarvelDlg::ReleaseRegistrations() {
     ::Shell_NotifyIconW(NIM_DELETE, &m_nid);
     m_hPowerNotify.Reset();
-    g_hInstanceMutex.Reset();
+    if (g_hInstanceMutex != nullptr)
+        ReleaseInstanceMutex(g_hInstanceMutex);
 }

@@ -30,7 +30,7 @@ void CTarvelDlg::WithdrawOverclock() {
 }
 
 BOOL CTarvelDlg::InitAdl() {
-    const AdlProbe probe = ProbeAdl(m_hAdlModule, &m_adlClockInfo);
+    const AdlProbe probe = ProbeAdl(&m_hAdlModule, &m_adlClockInfo);
     if (const wchar_t* message = AdlProbeMessage(probe))
         ShowMessage(message, MB_OK | MB_ICONEXCLAMATION);
     return probe == AdlProbe::Ready;

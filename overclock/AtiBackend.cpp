@@ -33,16 +33,16 @@ ADLAdapterODClockConfig AdlRevertConfig(const ADLAdapterODClockInfo& info) {
             info.sEngineClock.iDefaultClock};
 }
 
-AdlProbe ProbeAdl(CAdlModule& module, ADLAdapterODClockInfo* info) {
-    module.Reset(LoadSystemLibraryW(kAdlLibraryName));
-    if (!module)
-        module.Reset(LoadSystemLibraryW(kAdlLibraryFallbackName));
-    if (!module)
+AdlProbe ProbeAdl(HMODULE* module, ADLAdapterODClockInfo* info) {
+    *module = LoadSystemLibraryW(kAdlLibraryName);
+    if (*module == nullptr)
+        *module = LoadSystemLibraryW(kAdlLibraryFallbackName);
+    if (*module == nullptr)
         return AdlProbe::NoLibrary;
 
     // Every function is looked up before any is tested.
     for (int i = 0; i < 10; ++i)
-        g_pfnAdl[i] = ::GetProcAddress(module.Get(), kAdlFunctionNames[i]);
+        g_pfnAdl[i] = ::GetProcAddress(*module, kAdlFunctionNames[i]);
     for (FARPROC pfn : g_pfnAdl) {
         if (pfn == nullptr)
             return AdlProbe::FunctionMissing;

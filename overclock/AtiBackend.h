@@ -3,11 +3,7 @@
 // library's module and the clock information, and hands them in.
 #pragma once
 #include "AdlTypes.h"
-#include "AfxHandle.h"
 #include <windows.h>
-
-// The ADL library, loaded by the probe and kept loaded for as long as its owner lives.
-using CAdlModule = CUniqueHandle<HMODULE, &::FreeLibrary>;
 
 enum class AdlProbe {
     Ready,
@@ -19,10 +15,10 @@ enum class AdlProbe {
     InitialisationFailed,
 };
 
-// Loads the library into module, looks up its ten functions, initialises it and reads
-// adapter 0's clock information into *info. A library once loaded stays in module, also
-// when a later step fails.
-AdlProbe ProbeAdl(CAdlModule& module, ADLAdapterODClockInfo* info);
+// Loads the library into *module, looks up its ten functions, initialises it and reads
+// adapter 0's clock information into *info. The library is never freed, also when a later
+// step fails: g_pfnAdl points into it for the rest of the process's life.
+AdlProbe ProbeAdl(HMODULE* module, ADLAdapterODClockInfo* info);
 
 // What the program tells the user about a probe's outcome; null when it says nothing.
 const wchar_t* AdlProbeMessage(AdlProbe probe);

@@ -56,12 +56,13 @@ std::string Request(const Words&... words) {
     return text;
 }
 
-// Tells the service that a process loaded this stand-in, and from where.
-inline void AnnounceLoad(const char* source, HMODULE module) {
+// Tells the service that a process loaded this stand-in, and from where; the answer may
+// script what the library does as it loads (gpu/DriverFaults.h).
+inline GpuAnswer AnnounceLoad(const char* source, HMODULE module) {
     wchar_t path[MAX_PATH] = L"";
     DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) path[0] = L'\0';
-    AskGpuService(Request(source, "load", GetCurrentProcessId(), Utf8FromWide(path)));
+    return AskGpuService(Request(source, "load", GetCurrentProcessId(), Utf8FromWide(path)));
 }
 
 }  // namespace simnb

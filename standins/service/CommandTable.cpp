@@ -76,7 +76,8 @@ const Command kCommands[] = {
     {"journal", "journal [--since SEQ]      entries after SEQ: SEQ FILETIME SOURCE DETAILS", &JournalCommand},
     {"nv fault",
      "nv fault status ID|NAME STATUS|off [--at N|--index N], nv fault offer ID|NAME on|off, "
-     "nv fault hold ID|NAME [--value N]|apply|revert|off, nv fault release, nv fault off",
+     "nv fault hold|crash-thread ID|NAME [--value N]|apply|revert|off, nv fault filter on|off, "
+     "nv fault release, nv fault off",
      [](Notebook& n, const Args& a) { return n.gpu.NvFaultCommand(a); }},
     {"quit", "quit", &QuitCommand},
     {"reset", "reset                     defaults, no faults, empty journal", &ResetCommand},

@@ -405,3 +405,37 @@ TEST_F(FaultMatrix, FaultDuringAnApplyWithdrawsAfterTheApply) {
     EXPECT_EQ(Ap6(notebook), kBase);
     ExpectAp6Invariants(notebook.Journal(), kBase);
 }
+
+// A fault on another thread while the guard withdraws (the driver's own thread, started
+// inside the revert's first call, which goes on 300 ms later) waits for the withdrawal:
+// the revert and its AP:6 write are whole, and the process ends with the first fault's
+// status, not the second's (0xE0475055).
+TEST_F(FaultMatrix, SecondFaultDuringTheGuardsRevertWaitsForIt) {
+    LaunchApplied();
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "crash-thread", "revert"}));
+    Mark();
+    ASSERT_TRUE(tarvel.FaultOnNewThread());
+    EXPECT_TRUE(EndedWithAccessViolation(tarvel.WaitForExit(10s)));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), Concat({{"crash-thread B23B70EE 0"}, NvRevertCalls(kBase | 1)}));
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
+    EXPECT_EQ(Ap6(notebook), kBase);
+    ExpectAp6Invariants(notebook.Journal(), kBase);
+}
+
+// A driver library that installs an exception filter of its own as it loads does not take
+// the guard's place: a crash is still withdrawn.
+TEST_F(FaultMatrix, ADriversOwnExceptionFilterDoesNotDisarmTheGuard) {
+    ASSERT_TRUE(notebook.Ok({"nv", "fault", "filter", "on"}));
+    LaunchApplied();
+    auto loads = simnb::GpuEntries(notebook.Journal(), "load");
+    ASSERT_EQ(loads.size(), 1u);
+    ASSERT_EQ(loads[0].Field("filter").value_or(""), "own");
+    Mark();
+    ASSERT_TRUE(tarvel.FaultOnNewThread());
+    EXPECT_TRUE(EndedWithAccessViolation(tarvel.WaitForExit(10s)));
+    WaitUntilQuiet();
+    EXPECT_EQ(CallsSinceMark(), NvRevertCalls(kBase | 1));
+    EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
+    EXPECT_EQ(Ap6(notebook), kBase);
+}

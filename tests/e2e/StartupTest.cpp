@@ -1,6 +1,7 @@
 // Start-up on the simulated notebook: a single instance, and the end of the road when the
 // notebook has no usable graphics back-end.
 #include "TarvelSession.h"
+#include "common/UniqueHandle.h"
 #include <gtest/gtest.h>
 
 using namespace e2e;
@@ -29,10 +30,18 @@ TEST_F(TarvelSession, WithoutABackendItSaysSoRemovesItsIconAndExitsWith1) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(::IsWindowVisible(dialog));
     EXPECT_TRUE(TrayIconPresent(dialog));
+    // So is the mutex, which this way out leaves to the end of the process: it is never
+    // released, so the next owner finds it abandoned.
+    simnb::UniqueHandle mutex(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"ORV Tarvel"));
+    ASSERT_TRUE(mutex.Valid());
 
     Dismiss(box);
     EXPECT_EQ(tarvel.WaitForExit(20s), 1u);
     EXPECT_FALSE(TrayIconPresent(dialog));
+    const DWORD taken = ::WaitForSingleObject(mutex.Get(), 0);
+    EXPECT_EQ(taken, WAIT_ABANDONED) << "the mutex was released on the way out";
+    if (taken == WAIT_ABANDONED || taken == WAIT_OBJECT_0) ::ReleaseMutex(mutex.Get());
+    mutex.Reset();
 
     auto journal = notebook.Journal();
     auto subscriptions = EntriesOf(journal, "subscribe");

@@ -211,6 +211,7 @@ TEST_P(AtiOnly, SetsAdapter0ToItsMaximumClocksAndBackToTheDefaultsOnExit) {
 
     uint64_t before = LastSeq();
     EXPECT_EQ(ExitThroughTray(), 0u);
+    // The two reverts, and nothing else: the library stays loaded to the end (no "unload").
     Lines revert = {AdlSet(900, 500, "default"), "fw Q AP:6", "fw S AP:6=2", "fw Q AP:6"};
     EXPECT_EQ(Trace(notebook.Journal(before)), Concat({revert, revert}));
     EXPECT_EQ(notebook.GetVar("AP:6"), 2);
@@ -251,6 +252,7 @@ TEST_F(VendorStartup, WithBothLibrariesNvidiaSwitchesAndAdlIsOnlyInitialised) {
               Concat({AdlProbe(), NvProbe(), {"fw Q System:0"}, NvFirstApply(0)}));
     EXPECT_EQ(ExitThroughTray(), 0u);
     EXPECT_TRUE(simnb::GpuEntries(notebook.Journal(), "ADL_Display_ODClockConfig_Set").empty());
+    EXPECT_TRUE(EntriesOf(notebook.Journal(), "unload").empty()) << "ADL was freed before the end";
     EXPECT_EQ(notebook.StatusValue("nv-clocks"), "default");
     EXPECT_EQ(notebook.GetVar("AP:6"), 0);
 }
@@ -277,6 +279,8 @@ TEST_F(VendorStartup, AnAdlWithoutOneExportIsReportedAndNvidiaTakesOver) {
     EXPECT_EQ(AfterSubscription(notebook.Journal()), Concat({sofar, NvProbe(), {"fw Q System:0"}, NvFirstApply(0)}));
     EXPECT_EQ(ExitThroughTray(), 0u);
     EXPECT_EQ(notebook.GetVar("AP:6"), 0);
+    // A library whose probe failed stays loaded too.
+    EXPECT_TRUE(EntriesOf(notebook.Journal(), "unload").empty()) << "ADL was freed before the end";
 }
 
 // Each of the ten functions is required, also the seven the program never calls.

@@ -68,6 +68,8 @@ TEST(ApFlagsRule, AVariableHoldingMinusOneIsStillWritten) {
     EXPECT_EQ(fw.requests[1].text, "root\\WMI:S:ORV_AP:AP:6:-2");
 }
 
+#include "AfxHandle.h"
+#include "SwitchLock.h"
 #include "TarvelDlg.h"
 
 TEST(Switching, WithoutABackendNeitherDriverNorFirmwareIsCalled) {
@@ -76,4 +78,32 @@ TEST(Switching, WithoutABackendNeitherDriverNorFirmwareIsCalled) {
     dlg.ApplyOverclock();
     dlg.RevertOverclock();
     EXPECT_TRUE(fw.requests.empty());
+}
+
+namespace {
+
+DWORD WINAPI DeleteDialog(LPVOID dlg) {
+    delete static_cast<CTarvelDlg*>(dlg);
+    return 0;
+}
+
+}  // namespace
+
+// The crash guard's withdrawal takes the switch lock, then reverts on g_pMainDlg: the dialog
+// that goes while a withdrawal runs waits for it, so the withdrawal never works on a dialog
+// in destruction. (The wait below can only show the fault when the dialog does not wait;
+// a dialog that waits as it should never ends it early.)
+TEST(Switching, TheDialogGoesOnlyWhenNoSwitchIsUnderWay) {
+    CTarvelDlg* dlg = new CTarvelDlg;
+    g_pMainDlg = dlg;
+    CUniqueHandle<HANDLE, &::CloseHandle> goes;
+    {
+        CSwitchScope withdrawal(SwitchLock());
+        goes.Reset(::CreateThread(nullptr, 0, &DeleteDialog, dlg, 0, nullptr));
+        ASSERT_TRUE(goes);
+        EXPECT_EQ(::WaitForSingleObject(goes.Get(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+        EXPECT_EQ(g_pMainDlg, dlg);
+    }
+    EXPECT_EQ(::WaitForSingleObject(goes.Get(), 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(g_pMainDlg, nullptr);
 }

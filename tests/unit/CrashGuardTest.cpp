@@ -2,6 +2,7 @@
 // withdraws the overclock exactly once and ends the process with the crash's status, also
 // when the withdrawal itself crashes.
 #include "AccessViolationExit.h"
+#include "AfxHandle.h"
 #include "CrashGuard.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -33,6 +34,20 @@ bool IsAccessViolationStatus(int status) { return IsAccessViolationExit(static_c
 void WithdrawAndCrash(DWORD faultingThread) {
     Withdraw(faultingThread);
     AccessViolation();
+}
+
+const DWORD kSecondCode = 0xE0717A02u;
+
+DWORD WINAPI RaisingThread(LPVOID) {
+    ::RaiseException(kSecondCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    return 0;
+}
+
+// A driver call that starts a thread which faults at once, and returns a moment later.
+void WithdrawWhileAnotherThreadFaults(DWORD faultingThread) {
+    CUniqueHandle<HANDLE, &::CloseHandle> thread(::CreateThread(nullptr, 0, &RaisingThread, nullptr, 0, nullptr));
+    ::WaitForSingleObject(thread.Get(), 300);  // it never ends: it waits in the guard
+    Withdraw(faultingThread);
 }
 
 }  // namespace
@@ -74,4 +89,13 @@ TEST_F(CrashGuardDeath, CrashOnAnotherThreadWithdrawsOnce) {
         HANDLE t = ::CreateThread(nullptr, 0, &CrashingThread, nullptr, 0, nullptr);
         ::WaitForSingleObject(t, INFINITE);
     }, IsAccessViolationStatus, "^withdrawn\n$");
+}
+
+// A fault on another thread while the withdrawal runs waits for it; the status stays the
+// first fault's.
+TEST_F(CrashGuardDeath, FaultOnAnotherThreadDuringTheWithdrawalWaitsForIt) {
+    EXPECT_EXIT({
+        InstallCrashGuard(&WithdrawWhileAnotherThreadFaults);
+        ::RaiseException(kChosenCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    }, ::testing::ExitedWithCode(static_cast<int>(kChosenCode)), "^withdrawn\n$");
 }

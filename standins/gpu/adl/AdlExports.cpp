@@ -89,10 +89,14 @@ int __cdecl ADL_Display_Color_Set(int, int, int, int) { return Status(AskAdl("AD
 
 }  // extern "C"
 
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+// The library notes its loading and its unloading by FreeLibrary (reserved null), which a
+// program that keeps ADL to its end never does; an unloading at process exit is not noted.
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(module);
         simnb::AnnounceLoad("adl", module);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        simnb::AskGpuService(simnb::Request("adl", "unload", GetCurrentProcessId()));
     }
     return TRUE;
 }

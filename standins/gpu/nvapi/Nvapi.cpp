@@ -65,7 +65,8 @@ template <typename... Values>
 int32_t Private(const char* name, void* gpu, Values... values) {
     const std::string request = NvRequest(name, reinterpret_cast<uintptr_t>(gpu), values...);
     GpuAnswer answer = AskGpuService(request);
-    if (WaitWhileHeld(answer)) answer = AskGpuService(request);
+    // Each of these faults is used up once met: the call is then answered as usual.
+    while (WaitWhileHeld(answer) || StartFaultingThreadIfScripted(answer)) answer = AskGpuService(request);
     return CrashIfScripted(StatusOf(answer, kNvError));
 }
 
@@ -110,7 +111,7 @@ extern "C" __declspec(dllexport) void* __cdecl nvapi_QueryInterface(uint32_t id)
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(module);
-        simnb::AnnounceLoad("nv", module);
+        simnb::InstallOwnFilterIfScripted(simnb::AnnounceLoad("nv", module));
     }
     return TRUE;
 }

@@ -57,24 +57,25 @@ bool ParseStatusFault(const Args& args, const std::string& name, bool allowIndex
     return true;
 }
 
-// hold ID|NAME [--value N] | hold apply|revert | hold off. The first call of an apply is
+// FAULT ID|NAME [--value N] | FAULT apply|revert | FAULT off, for the faults that meet one
+// call of a private entry point (hold, crash-thread). The first call of an apply is
 // B23B70EE(gpu,1), of a revert B23B70EE(gpu,0).
-bool ParseHoldFault(const Args& args, std::optional<HoldFault>* hold) {
+bool ParseArmedCall(const Args& args, std::optional<ArmedCall>* armed) {
     uint32_t id = 0;
     if (args.size() == 2 && args[1] == "off") {
-        hold->reset();
+        armed->reset();
     } else if (args.size() == 2 && (args[1] == "apply" || args[1] == "revert")) {
-        *hold = HoldFault{"NvPrivate_B23B70EE", args[1] == "apply" ? 1 : 0};
+        *armed = ArmedCall{"NvPrivate_B23B70EE", args[1] == "apply" ? 1 : 0};
     } else if (const char* name = NvEntryByWord(args[1], &id)) {
         if (std::string(name).rfind("NvPrivate_", 0) != 0) return false;
-        HoldFault parsed{name, std::nullopt};
+        ArmedCall parsed{name, std::nullopt};
         int64_t value = 0;
         if (args.size() == 4 && args[2] == "--value" && ParseStrictDecimal(args[3], &value)) {
             parsed.value = value;
         } else if (args.size() != 2) {
             return false;
         }
-        *hold = parsed;
+        *armed = parsed;
     } else {
         return false;
     }
@@ -103,7 +104,7 @@ CommandReply GpuDomain::GpuSetCommand(const Args& args) {
 CommandReply GpuDomain::NvFaultCommand(const Args& args) {
     const char* usage =
         "usage: nv fault status ID|NAME STATUS|off [--at N|--index N] | offer ID|NAME on|off | "
-        "hold ID|NAME [--value N] | hold apply|revert|off | release | off";
+        "hold|crash-thread ID|NAME [--value N] | hold|crash-thread apply|revert|off | filter on|off | release | off";
     uint32_t id = 0;
     LockGuard guard(m_lock);
     if (args.size() == 1 && args[0] == "off") {
@@ -113,7 +114,11 @@ CommandReply GpuDomain::NvFaultCommand(const Args& args) {
         return Ok();
     } else if (args.size() >= 2 && args[0] == "hold") {
         // Disarming releases nothing.
-        if (!ParseHoldFault(args, &m_nvFaults.hold)) return Fail(usage);
+        if (!ParseArmedCall(args, &m_nvFaults.hold)) return Fail(usage);
+    } else if (args.size() >= 2 && args[0] == "crash-thread") {
+        if (!ParseArmedCall(args, &m_nvFaults.crashThread)) return Fail(usage);
+    } else if (args.size() == 2 && args[0] == "filter" && (args[1] == "on" || args[1] == "off")) {
+        m_nvFaults.ownFilter = args[1] == "on";
     } else if (args.size() == 3 && args[0] == "offer" && (args[2] == "on" || args[2] == "off")) {
         if (NvEntryByWord(args[1], &id) == nullptr) return Fail("unknown NVIDIA entry point: " + args[1]);
         if (args[2] == "on") {

@@ -93,6 +93,10 @@ std::string GpuDomain::Answer(const std::string& line) {
         return std::to_string(kNvError);
     }
     if (what == "load") return Load(vendor, request);
+    if (what == "unload") {
+        m_journal.Add(vendor, "unload pid=" + (request.size() > 2 ? request[2] : std::string()));
+        return "0";
+    }
     if (vendor == "nv" && what == "query") return NvQuery(request);
     for (const auto& call : kCalls) {
         if (vendor != call.vendor || what != call.name) continue;
@@ -117,8 +121,11 @@ std::string GpuDomain::Load(const std::string& vendor, const GpuWords& request) 
     // The module path may contain blanks.
     std::string path;
     for (size_t i = 3; i < request.size(); ++i) path += (path.empty() ? "" : " ") + request[i];
-    m_journal.Add(vendor, "load pid=" + (request.size() > 2 ? request[2] : "") + " path=" + QuoteText(path));
-    return "0";
+    const bool ownFilter = vendor == "nv" && m_nvFaults.ownFilter;
+    m_journal.Add(vendor, "load pid=" + (request.size() > 2 ? request[2] : "") + " path=" + QuoteText(path) +
+                              (ownFilter ? " filter=own" : ""));
+    // The library installs an exception filter of its own when the answer says 1.
+    return ownFilter ? "0 1" : "0";
 }
 
 }  // namespace simnb

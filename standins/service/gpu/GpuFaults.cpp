@@ -4,6 +4,14 @@
 #include "GpuDomain.h"
 
 namespace simnb {
+namespace {
+
+std::string ArmedText(const std::optional<ArmedCall>& armed) {
+    if (!armed) return "off";
+    return armed->entry + (armed->value ? "=" + std::to_string(*armed->value) : "");
+}
+
+}  // namespace
 
 GpuOutcome DecideGpuCall(std::optional<int32_t> fault, bool initialized, bool pointerGiven, int32_t notInitialized,
                          int32_t nullPointer) {
@@ -18,6 +26,8 @@ void GpuFaults::Reset() {
     m_calls.clear();
     withheld.clear();
     hold.reset();
+    crashThread.reset();
+    ownFilter = false;
     ReleaseHolds();
 }
 
@@ -32,7 +42,7 @@ std::optional<int32_t> GpuFaults::TakeStatus(const std::string& entry, std::opti
 }
 
 std::optional<uint64_t> GpuFaults::TakeHold(const std::string& entry, int64_t value) {
-    if (!hold || hold->entry != entry || (hold->value && *hold->value != value)) return std::nullopt;
+    if (!hold || !hold->Matches(entry, value)) return std::nullopt;
     const uint64_t number = ++m_holdsMade;
     UniqueHandle released(
         CreateEventW(nullptr, TRUE, FALSE, HoldEventName(GetCurrentProcessId(), static_cast<int64_t>(number)).c_str()));
@@ -41,6 +51,12 @@ std::optional<uint64_t> GpuFaults::TakeHold(const std::string& entry, int64_t va
     hold.reset();
     m_held.emplace(number, std::move(released));
     return number;
+}
+
+bool GpuFaults::TakeCrashThread(const std::string& entry, int64_t value) {
+    if (!crashThread || !crashThread->Matches(entry, value)) return false;
+    crashThread.reset();
+    return true;
 }
 
 size_t GpuFaults::ReleaseHolds() {
@@ -64,7 +80,9 @@ std::string GpuFaults::Status(const std::string& prefix) const {
         if (withheld.empty()) out += " off";
         for (uint32_t id : withheld) out += " " + Hex32(id);
         out += "\n";
-        out += "fault-nv-hold " + (hold ? hold->entry + (hold->value ? "=" + std::to_string(*hold->value) : "") : "off");
+        out += "fault-nv-hold " + ArmedText(hold);
+        out += "\nfault-nv-crash-thread " + ArmedText(crashThread);
+        out += std::string("\nfault-nv-filter ") + (ownFilter ? "on" : "off");
         out += "\nnv-held " + std::to_string(m_held.size()) + "\n";
     }
     return out;

@@ -1,7 +1,8 @@
 // Scripted failures of the simulated GPU libraries: an entry point that returns a chosen
 // status (on every call, on its Nth call, or for one enumeration index), NVIDIA
-// identifiers that nvapi_QueryInterface does not offer, and a call held inside the caller
-// until it is released (gpu/DriverFaults.h).
+// identifiers that nvapi_QueryInterface does not offer, a call held inside the caller
+// until it is released, a call that starts a faulting thread in the caller, and a library
+// that installs an exception filter of its own as it loads (gpu/DriverFaults.h).
 #pragma once
 #include <cstdint>
 #include <map>
@@ -13,10 +14,12 @@
 
 namespace simnb {
 
-// The next call of entry (whose first value is value, when given) is held.
-struct HoldFault {
+// The next call of entry (whose first value is value, when given) meets the fault.
+struct ArmedCall {
     std::string entry;
     std::optional<int64_t> value;
+
+    bool Matches(const std::string& call, int64_t first) const { return call == entry && (!value || *value == first); }
 };
 
 struct StatusFault {
@@ -40,7 +43,11 @@ struct GpuFaults {
     std::map<std::string, StatusFault> status;  // by entry point name
     std::set<uint32_t> withheld;                // identifiers not offered
     // One hold at a time; arming another replaces it. Disarming releases nothing.
-    std::optional<HoldFault> hold;
+    std::optional<ArmedCall> hold;
+    // The call that starts a faulting thread; one at a time, as the hold.
+    std::optional<ArmedCall> crashThread;
+    // The library installs an exception filter of its own when it loads.
+    bool ownFilter = false;
 
     void Reset();
 
@@ -51,6 +58,8 @@ struct GpuFaults {
     std::optional<uint64_t> TakeHold(const std::string& entry, int64_t value);
     // Lets every held call go on; the number of them.
     size_t ReleaseHolds();
+    // True, and the fault used up, when the armed faulting thread applies to this call.
+    bool TakeCrashThread(const std::string& entry, int64_t value);
 
     // "fault-<prefix>-... " lines for the status commands.
     std::string Status(const std::string& prefix) const;

@@ -94,6 +94,11 @@ std::string GpuDomain::NvPrivate(const std::string& name, const int64_t* args) {
         m_journal.Add("nv", "hold " + details + " hold=" + std::to_string(*hold));
         return std::to_string(kHoldStatus) + " " + std::to_string(GetCurrentProcessId()) + " " + std::to_string(*hold);
     }
+    // Nor has a call that first starts a faulting thread: it asks again when it goes on.
+    if (m_nvFaults.TakeCrashThread(name, args[2])) {
+        m_journal.Add("nv", "crash-thread " + details);
+        return std::to_string(kCrashThreadStatus);
+    }
 
     const uint64_t index = static_cast<uint64_t>(gpu) - kNvPhysicalGpuHandleBase;
     const bool known = static_cast<uint64_t>(gpu) >= kNvPhysicalGpuHandleBase && index < m_nvGpus.size();

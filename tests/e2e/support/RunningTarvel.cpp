@@ -33,12 +33,14 @@ std::string Compact(const simnb::JournalEntry& entry) {
         return "fw " + text;
     }
     if (entry.source == "nv") {
-        // A call held inside the driver shows as "held B23B70EE 0"; when it goes on, the
-        // call itself follows.
-        const bool held = entry.Action() == "hold";
-        std::string name = FirstWord(held ? AfterPrefix(entry.text, "hold ") : entry.text);
+        // A call held inside the driver shows as "held B23B70EE 0", one that starts a
+        // faulting thread as "crash-thread B23B70EE 0"; when it goes on, the call itself
+        // follows.
+        const std::string action = entry.Action();
+        const std::string mark = action == "hold" ? "held " : action == "crash-thread" ? "crash-thread " : "";
+        std::string name = FirstWord(mark.empty() ? entry.text : AfterPrefix(entry.text, action + " "));
         if (name.compare(0, 10, "NvPrivate_") == 0) {
-            std::string line = (held ? "held " : "") + name.substr(10);
+            std::string line = mark + name.substr(10);
             for (const char* f : {"value", "value1", "value2"})
                 if (auto v = entry.Field(f)) line += " " + *v;
             return line;
