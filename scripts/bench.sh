@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark: builds what it needs, runs Tarvel side by side with bench/Baseline.cpp
 # and bench/SameWorkBaseline.cpp under Wine on the simulated notebook, and writes the table
-# to docs/PERFORMANCE.md.
+# to the x86_64 section of docs/PERFORMANCE.md (the i686 section is kept).
 #   scripts/bench.sh            (about 6 minutes; nothing is left running afterwards)
 # TARVEL_BENCH_ROUNDS (default 7) sets the number of recorded start-ups of each program,
 # TARVEL_BENCH_IDLE_SECONDS (default 60) the idle period; TARVEL_BENCH_BUILD and
@@ -146,7 +146,7 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
 } >>"$samples"
 
 {
-    echo "## Imported DLLs"
+    echo "### Imported DLLs"
     echo
     echo "| Program | Imports |"
     echo "|---|---|"
@@ -167,8 +167,6 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
         echo
         grep '^NOTE' "$samples" | sed 's/^NOTE /- /'
     fi
-    echo
-    cat "$top/bench/PerformanceNotes.md"
 } >"$notes"
 
 machine="$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //') ($(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB), $(uname -sr), $("$WINELOADER" --version 2>/dev/null), $(x86_64-w64-mingw32-g++-posix --version | head -1) and $(i686-w64-mingw32-g++-win32 --version | head -1), $(date -u '+%Y-%m-%d %H:%M UTC')"
@@ -177,5 +175,5 @@ for v in TARVEL_BENCH_QUICK TARVEL_BENCH_ROUNDS TARVEL_BENCH_IDLE_SECONDS TARVEL
     [ -n "${!v:-}" ] && command="$v=${!v#$top/} $command"
 done
 mkdir -p "$(dirname "$output")"
-python3 "$top/bench/report.py" "$samples" "$notes" "$output" "$machine" "$command"
+python3 "$top/bench/report.py" x86_64 "$samples" "$notes" "$top/bench/PerformanceNotes.md" "$output" "$machine" "$command"
 echo "== written: ${output#$top/}"
