@@ -1,10 +1,17 @@
 #!/usr/bin/env python3
-"""Turns the benchmark's "SAMPLE figure who value" lines into docs/PERFORMANCE.md.
-   report.py SAMPLES_FILE NOTES_FILE OUTPUT_MD MACHINE_TEXT COMMAND
+"""Turns the benchmark's "SAMPLE figure who value" lines into one flavour's section of
+docs/PERFORMANCE.md.
+   report.py FLAVOUR SAMPLES_FILE NOTES_FILE SHARED_NOTES_FILE OUTPUT_MD MACHINE_TEXT COMMAND
+
+FLAVOUR is x86_64 or i686. The file has one shared introduction, a section for each flavour
+and the shared notes (SHARED_NOTES_FILE) at its end; a run writes its own flavour's section
+(its table and NOTES_FILE) and keeps the other flavour's section as the file has it, so that
+each section stays the record of the run that made it.
 
 "who" is tarvel, baseline (bench/Baseline.cpp), samework (bench/SameWorkBaseline.cpp) or
 baseline_wmi. A "MODULES KIB name (size KiB)..." line names the modules the start-up work
 loads beyond the plain baseline's."""
+import os
 import statistics
 import sys
 from collections import defaultdict
@@ -179,8 +186,63 @@ class Report:
         return "\n".join(lines) + "\n"
 
 
+# Each flavour's section, in the file's order: its heading and the command that writes it.
+SECTIONS = [
+    ("x86_64", "## x86_64: the 64-bit Tarvel", "scripts/bench.sh"),
+    ("i686", "## i686: the 32-bit Tarvel under WoW64", "scripts/bench.sh i686"),
+]
+
+INTRODUCTION = (
+    "# Performance\n\n"
+    "Tarvel measured side by side with two programs built by the same toolchain and flags:\n"
+    "`bench/Baseline.cpp`, the smallest Win32 program that does the same visible work by the\n"
+    "plainest means (hidden window, one tray icon, one plain popup menu), and\n"
+    "`bench/SameWorkBaseline.cpp`, which makes Tarvel's own start-up calls with Tarvel's\n"
+    "resources and without its framework layer, and nothing else (the same-work baseline; it has\n"
+    "no menu, so only start-up figures have a same-work column). Each cell: median\n"
+    "(minimum–maximum) over the repeated runs; each ratio is Tarvel's median over the other's.\n\n"
+    "Each flavour has its own section. `scripts/bench.sh` measures the x86_64 build under 64-bit\n"
+    "Wine; `scripts/bench.sh i686` measures the i686 build (Tarvel, both baselines and the\n"
+    "drivers) as on 64-bit Windows, under WoW64, with 32-bit Wine run natively. Both run against\n"
+    "the same 64-bit simulated notebook. A run rewrites its own flavour's section and keeps the\n"
+    "other's, so each section names the command and the machine of the run that made it.\n\n")
+
+
+def sections_of(text):
+    """The flavour sections of an existing file: flavour -> its text, heading included, up
+    to the next second-level heading."""
+    lines = text.splitlines()
+    found = {}
+    for flavour, heading, _ in SECTIONS:
+        if heading not in lines:
+            continue
+        start = lines.index(heading)
+        end = next((i for i in range(start + 1, len(lines)) if lines[i].startswith("## ")), len(lines))
+        found[flavour] = "\n".join(lines[start:end]).rstrip() + "\n"
+    return found
+
+
+def write_document(out, flavour, section, shared_notes):
+    """Writes the file with this flavour's section new and the other flavours' kept."""
+    kept = {}
+    if os.path.exists(out):
+        with open(out) as f:
+            kept = sections_of(f.read())
+    kept[flavour] = section.rstrip() + "\n"
+    parts = [INTRODUCTION]
+    for name, heading, command in SECTIONS:
+        parts.append(kept.get(name, f"{heading}\n\nNot measured yet: `{command}` writes this section.\n"))
+        parts.append("\n")
+    parts.append(shared_notes.strip() + "\n")
+    with open(out, "w") as f:
+        f.write("".join(parts))
+
+
 def main():
-    samples_file, notes_file, out, machine, command = sys.argv[1:6]
+    flavour, samples_file, notes_file, shared_notes_file, out, machine, command = sys.argv[1:8]
+    headings = {name: heading for name, heading, _ in SECTIONS}
+    if flavour not in headings:
+        sys.exit(f"report.py: unknown flavour '{flavour}' ({', '.join(headings)})")
     data = defaultdict(lambda: defaultdict(list))
     work_modules = None
     settings = {}
@@ -207,28 +269,22 @@ def main():
             wmi_rows.append(f"| {label} | {cell(t)} | {cell(w)} | {r:.2f}x | {verdict} |")
     with open(notes_file) as f:
         notes = f.read().strip()
-    with open(out, "w") as f:
-        f.write("# Performance\n\n")
-        f.write("Tarvel measured side by side with two programs built by the same toolchain and flags:\n"
-                "`bench/Baseline.cpp`, the smallest Win32 program that does the same visible work by the\n"
-                "plainest means (hidden window, one tray icon, one plain popup menu), and\n"
-                "`bench/SameWorkBaseline.cpp`, which makes Tarvel's own start-up calls with Tarvel's\n"
-                "resources and without its framework layer, and nothing else (the same-work baseline; it has\n"
-                "no menu, so only start-up figures have a same-work column). Each cell: median\n"
-                "(minimum–maximum) over the repeated runs; each ratio is Tarvel's median over the other's.\n\n")
-        f.write(f"Produced by `{command}` on {machine}.\n\n")
-        f.write("| Figure | Unit | Tarvel | Baseline | Tarvel / baseline | same-work | Tarvel / same-work | Samples | Target | |\n")
-        f.write("|---|---|---|---|---|---|---|---|---|---|\n")
-        f.write("\n".join(rows) + "\n\n")
-        f.write(report.startup_work_text())
-        if wmi_rows:
-            f.write("### Against the baseline connected to WMI\n\n"
-                    "The same baseline started with `wmi`: before adding its icon it connects to WMI's `ROOT\\WMI`\n"
-                    "namespace as Tarvel's monitor-brightness subscription does (COM, the WMI locator and what it\n"
-                    "loads), and nothing else.\n\n")
-            f.write("| Figure | Tarvel | Baseline + WMI | Ratio | 1.25x |\n|---|---|---|---|---|\n")
-            f.write("\n".join(wmi_rows) + "\n\n")
-        f.write(notes + "\n")
+    with open(shared_notes_file) as f:
+        shared_notes = f.read()
+    section = [f"{headings[flavour]}\n\n", f"Produced by `{command}` on {machine}.\n\n",
+               "| Figure | Unit | Tarvel | Baseline | Tarvel / baseline | same-work | Tarvel / same-work | Samples | Target | |\n",
+               "|---|---|---|---|---|---|---|---|---|---|\n",
+               "\n".join(rows) + "\n\n",
+               report.startup_work_text()]
+    if wmi_rows:
+        section.append("### Against the baseline connected to WMI\n\n"
+                       "The same baseline started with `wmi`: before adding its icon it connects to WMI's `ROOT\\WMI`\n"
+                       "namespace as Tarvel's monitor-brightness subscription does (COM, the WMI locator and what it\n"
+                       "loads), and nothing else.\n\n")
+        section.append("| Figure | Tarvel | Baseline + WMI | Ratio | 1.25x |\n|---|---|---|---|---|\n")
+        section.append("\n".join(wmi_rows) + "\n\n")
+    section.append(notes + "\n")
+    write_document(out, flavour, "".join(section), shared_notes)
 
 
 if __name__ == "__main__":
