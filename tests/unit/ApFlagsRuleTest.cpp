@@ -1,6 +1,9 @@
 // The AP:6 bookkeeping of every switch (the choice of back-end: AtiBackendTest.cpp).
+#include "AfxHandle.h"
 #include "ApFlags.h"
 #include "RecordingFirmware.h"
+#include "SwitchLock.h"
+#include "TarvelDlg.h"
 #include <gtest/gtest.h>
 
 TEST(ApFlagsRule, ApplySetsBit0OnlyWhenTheDriverSucceeded) {
@@ -67,10 +70,6 @@ TEST(ApFlagsRule, AVariableHoldingMinusOneIsStillWritten) {
     EXPECT_TRUE(RecordReverted(true));
     EXPECT_EQ(fw.requests[1].text, "root\\WMI:S:ORV_AP:AP:6:-2");
 }
-
-#include "AfxHandle.h"
-#include "SwitchLock.h"
-#include "TarvelDlg.h"
 
 TEST(Switching, WithoutABackendNeitherDriverNorFirmwareIsCalled) {
     RecordingFirmware fw;
