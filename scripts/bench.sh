@@ -136,7 +136,7 @@ echo "== one vendor call and one firmware request through the stand-ins"
 ctl reset >/dev/null
 
 echo "== sizes and imported DLLs"
-imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd ' ' -; }
+imports() { python3 "$here/pe_tables.py" dlls "$1" | sort -f | paste -sd ' ' -; }
 kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
 {
     echo "SAMPLE size_exe_x86_64_kib tarvel $(kib "$bin/Tarvel.exe")"
