@@ -214,9 +214,19 @@ protected:
         return ReadMenu(menu, [](const MenuView& v) { return v.Count(Exit, IsRed) > 20; }, 5s);
     }
 
-    void CloseMenu() {
-        Xdotool("key Escape");
-        WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
+    // A click beside the menu closes it, as a user would, wherever the pointer was. Not the
+    // Escape key: xdotool's key reaches no window of Wine 10's virtual desktop while the menu
+    // is tracked (no window manager gives the desktop the X keyboard focus), and Wine 8 loses
+    // it when the pointer has just come back over the menu.
+    bool CloseMenu() {
+        HWND menu = VisibleMenu(tarvel.Id());
+        if (menu == nullptr) return true;
+        RECT r;
+        ::GetWindowRect(menu, &r);
+        Click(r.left - 20, r.top + 10, 1);
+        bool closed = WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
+        EXPECT_TRUE(closed) << "the menu closes with a click beside it";
+        return closed;
     }
 
     void Choose(const MenuView& menu, Row row) {
@@ -487,12 +497,6 @@ TEST_F(TrayMenu, HoveringAnEntryRepaintsNoOtherEntry) {
             return r != Separator1 && r != Separator2 && (optionOn || (r != Enable && r != Disable));
         };
         for (int opening = 1; opening <= 3; ++opening) {
-            // A click beside the menu closes it wherever the pointer was; Escape can get lost
-            // when the pointer has just come back over the menu.
-            auto closeMenu = [&](const MenuView& m) {
-                Click(m.rect.left - 20, m.rect.top + 10, 1);
-                return WaitUntil([&] { return VisibleMenu(tarvel.Id()) == nullptr; }, 5s);
-            };
             SCOPED_TRACE(testing::Message() << "option " << (optionOn ? "on" : "off") << ", opening " << opening);
             // The pointer leaves the icon at once: the menu would open under it and hover an
             // entry before its first look is read. Wherever the menu opens, at the icon or with
@@ -529,12 +533,12 @@ TEST_F(TrayMenu, HoveringAnEntryRepaintsNoOtherEntry) {
                     std::wstring before = first.picture.Save(L"hover-before.bmp"), after = now.picture.Save(L"hover-after.bmp");
                     ADD_FAILURE() << "pictures: " << std::string(before.begin(), before.end()) << " (first look), "
                                   << std::string(after.begin(), after.end()) << " (now)";
-                    closeMenu(first);
+                    CloseMenu();
                     return;
                 }
                 hoveredBefore = shown;
             }
-            ASSERT_TRUE(closeMenu(first)) << "the menu closes";
+            ASSERT_TRUE(CloseMenu());
         }
     }
 }
