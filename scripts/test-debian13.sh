@@ -90,7 +90,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 # desktop, the tools' view of the built files, the installer's start through the shell), only
 # as much as it needs built.
 short_targets="Tarvel ORVWmiAcpi tray_e2e_tests install_e2e_tests"
-short_tests='^(TrayMenu\.|bridge_|Install\.ForAllUsersWithStartTheInstallerStartsTarvelThroughTheShellAndUninstallLeavesNothing$)'
+short_tests='^(TrayMenu\.|bridge_imports_|bridge_msvc_names$|Install\.ForAllUsersWithStartTheInstallerStartsTarvelThroughTheShellAndUninstallLeavesNothing$)'
 inside=(/usr/bin/env)
 for v in TARVEL_JOBS TARVEL_I686_RUNNER CI; do
     [ -n "${!v:-}" ] && inside+=("$v=${!v}")
