@@ -13,9 +13,9 @@
 # the test command needs, as on any Debian 13. Nothing is installed on this machine but
 # debootstrap and rsync (by setup.sh), and nothing of the root goes into the checkout.
 #
-# The checkout is copied into the root (/srv/tarvel-<hash of its path>), without its build/
-# and dist/, so the root's builds (in that copy's build/) never meet this machine's, and
-# checkouts tested at once each have their own. Everything runs in a mount namespace of its
+# The checkout is copied into the root (/srv/tarvel-<hash of its path and the root's>),
+# without its build/ and dist/, so the root's builds (in that copy's build/) never meet this
+# machine's, and checkouts tested at once each have their own. Everything runs in a mount namespace of its
 # own: /proc, /sys, /dev and /tmp are mounted into the root only there, and go with the
 # namespace's last process, so nothing stays mounted, whatever way the run ends. /tmp is
 # this machine's: Xvfb's displays and their lock files are then seen by both sides (their
@@ -77,7 +77,9 @@ if [ $mode = root ]; then
 fi
 
 # The copy of this checkout inside the root. The lock keeps two runs from one checkout apart.
-id=$(printf '%s' "$top" | sha1sum | cut -c1-12)
+# Named after the root too: Wine processes are told apart by their prefixes' paths, and two
+# roots' runs of one checkout must not share them.
+id=$(printf '%s\n' "$root" "$top" | sha1sum | cut -c1-12)
 src=/srv/tarvel-$id
 mkdir -p "$root$src"
 exec 8>"$root$src.lock"
