@@ -215,9 +215,10 @@ protected:
     }
 
     // A click beside the menu closes it, as a user would, wherever the pointer was. Not the
-    // Escape key: xdotool's key reaches no window of Wine 10's virtual desktop while the menu
-    // is tracked (no window manager gives the desktop the X keyboard focus), and Wine 8 loses
-    // it when the pointer has just come back over the menu.
+    // Escape key: in Wine 10's virtual desktop without a window manager (X keyboard focus
+    // PointerRoot) xdotool's Escape never reaches the tracked menu, although Tarvel is in the
+    // foreground in menu mode; Wine 8 loses it when the pointer has just come back over the
+    // menu.
     bool CloseMenu() {
         HWND menu = VisibleMenu(tarvel.Id());
         if (menu == nullptr) return true;
