@@ -71,12 +71,15 @@ if [ ! -f "$root.ready" ] || [ "$(cat "$root.ready")" != "$stamp" ] || [ ! -x "$
     make_root
     echo "test-debian13: root made in $((SECONDS - start)) s" >&2
 fi
-flock -u 9
+# Held shared while the root is in use, so that no other run makes it anew under this one.
+flock -s 9
 if [ $mode = root ]; then
     echo "$root"; exit 0
 fi
 
 # The copy of this checkout inside the root. The lock keeps two runs from one checkout apart.
+# Both locks stay with this script: the programs inside, which may outlive a run that is
+# cut short, do not inherit them.
 # Named after the root too: Wine processes are told apart by their prefixes' paths, and two
 # roots' runs of one checkout must not share them.
 id=$(printf '%s\n' "$root" "$top" | sha1sum | cut -c1-12)
@@ -115,4 +118,4 @@ unshare --mount --propagation private -- bash -euo pipefail -c '
     exec chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         /bin/bash -c "cd \"\$0\" && exec \"\$@\"" "$src" "$@"
-' test-debian13 "$root" "$src" "${inside[@]}"
+' test-debian13 "$root" "$src" "${inside[@]}" 8>&- 9>&-
