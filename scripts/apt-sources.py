@@ -1,8 +1,14 @@
 #!/usr/bin/env python3
 """Prints the system's Debian apt sources for this release as one-line entries for other
-architectures, for a private apt state (scripts/wine32-setup.sh).
+architectures, for a private apt state (scripts/wine32-setup.sh), or for another release
+(the Debian 13 root of scripts/test-debian13.sh).
 
-    apt-sources.py ARCH[,ARCH...] [APT_ETC]
+    apt-sources.py [--release CODENAME] ARCH[,ARCH...] [APT_ETC]
+    apt-sources.py --mirror [APT_ETC]
+
+--release writes the entries of another release from the same mirrors (bookworm-security
+becomes trixie-security, and so on). --mirror prints only the mirror of the release itself
+(the URI of its main suite), for debootstrap.
 
 Reads sources.list and sources.list.d/*.list (one-line form) and sources.list.d/*.sources
 (deb822 form) under APT_ETC (/etc/apt by default). Keeps enabled binary ("deb") entries of
@@ -84,11 +90,7 @@ def deb822_entries(path):
                 yield options, uri, suite, s.get("components", "").split()
 
 
-def main():
-    archs = sys.argv[1]
-    etc = sys.argv[2] if len(sys.argv) > 2 else "/etc/apt"
-    release = codename()
-    suites = {release, release + "-updates", release + "-security"}
+def system_entries(etc):
     entries = []
     one_line = [os.path.join(etc, "sources.list")] + sorted(glob.glob(os.path.join(etc, "sources.list.d", "*.list")))
     for path in one_line:
@@ -96,6 +98,27 @@ def main():
             entries.extend(one_line_entries(path))
     for path in sorted(glob.glob(os.path.join(etc, "sources.list.d", "*.sources"))):
         entries.extend(deb822_entries(path))
+    return entries
+
+
+def main():
+    args = sys.argv[1:]
+    if args[:1] == ["--mirror"]:
+        release = codename()
+        etc = args[1] if len(args) > 1 else "/etc/apt"
+        for _, uri, suite, components in system_entries(etc):
+            if suite == release and "main" in components:
+                print(uri)
+                return
+        return
+    target = None
+    if args[:1] == ["--release"]:
+        target, args = args[1], args[2:]
+    archs = args[0]
+    etc = args[1] if len(args) > 1 else "/etc/apt"
+    release = codename()
+    suites = {release, release + "-updates", release + "-security"}
+    entries = system_entries(etc)
     if not any(suite == release + "-backports" for _, _, suite, _ in entries):
         entries += [(o, u, release + "-backports", c) for o, u, suite, c in entries if suite == release]
     suites.add(release + "-backports")
@@ -104,6 +127,8 @@ def main():
         if suite not in suites or not components:
             continue
         options = dict(options, arch=archs)
+        if target:
+            suite = target + suite[len(release):]
         line = "deb [{}] {} {} {}".format(" ".join(k + "=" + v for k, v in sorted(options.items())), uri, suite,
                                          " ".join(components))
         if line not in seen:

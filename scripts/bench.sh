@@ -199,8 +199,7 @@ echo "== one vendor call and one firmware request through the stand-ins"
 ctl reset >/dev/null
 
 echo "== sizes and imported DLLs"
-# Each flavour's files read by its own toolchain's objdump.
-imports() { "$1-w64-mingw32-objdump" -p "$2" | sed -n 's/^\s*DLL Name: //p' | sort -f | paste -sd ' ' -; }
+imports() { python3 "$here/pe_tables.py" dlls "$1" | sort -f | paste -sd ' ' -; }
 kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
 {
     echo "SAMPLE size_exe_x86_64_kib tarvel $(kib "$build/bin/Tarvel.exe")"
@@ -215,8 +214,8 @@ kib() { awk -v n="$(stat -c %s "$1")" 'BEGIN {printf "%.1f", n / 1024}'; }
     echo "| Program | Imports |"
     echo "|---|---|"
     for exe in Tarvel Baseline SameWorkBaseline; do
-        echo "| $exe.exe x86_64 | $(imports x86_64 "$build/bin/$exe.exe") |"
-        echo "| $exe.exe i686 | $(imports i686 "$build32/bin/$exe.exe") |"
+        echo "| $exe.exe x86_64 | $(imports "$build/bin/$exe.exe") |"
+        echo "| $exe.exe i686 | $(imports "$build32/bin/$exe.exe") |"
     done
     echo
     echo "Tarvel loads the bridge \`ORVWmiAcpi.dll\` (beside it) and the vendor library from the system"

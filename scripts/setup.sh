@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing Tarvel needs on Debian 12, skipping what is there.
+# Installs what building and testing Tarvel needs on Debian 12 or 13, skipping what is there.
 # Where the kernel runs 32-bit programs, that includes Debian's own 32-bit Wine (multiarch
 # i386), which runs the i686 flavour natively.
 set -euo pipefail
@@ -16,6 +16,11 @@ packages=(
     # takes zlib1.dll from here and strips what it unpacks.
     libz-mingw-w64 binutils
 )
+# The test command also runs a short set on Debian 13 (scripts/test-debian13.sh), in a root
+# that debootstrap makes from the system's mirror; on Debian 13 itself that set is the
+# command's own.
+. /etc/os-release
+[ "${VERSION_CODENAME:-}" = trixie ] || packages+=(debootstrap rsync)
 # 32-bit Wine as a 64-bit Debian has it: wine32 at the 64-bit Wine's version (apt keeps the
 # two equal), its preloader, which keeps the low address space free for Windows programs,
 # and the X extensions the 64-bit side has, so that both flavours draw alike.

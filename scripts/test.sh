@@ -4,10 +4,15 @@
 # its build folder. 32-bit Wine runs natively where the kernel runs 32-bit programs, and
 # under qemu-user where it does not (decided now, by i686-runner.sh); after a native i686
 # suite a short set runs under qemu-user as well, so that the path not taken stays alive.
+# On a release other than Debian 13 it ends with a short set on Debian 13 (Wine 10, GCC 14) in
+# a root of its own (test-debian13.sh --short), so that the other release's path does not rot.
 # Leaves no Wine, qemu or Xvfb process behind, and ends with the time each step took.
-#   TARVEL_JOBS          parallel jobs (default: the number of processors)
-#   TARVEL_CTEST_ARGS    more arguments for both flavours' ctest runs (e.g. -R Tray)
-#   TARVEL_I686_RUNNER   qemu: the whole i686 suite under qemu-user, on any kernel
+#   TARVEL_JOBS            parallel jobs (default: the number of processors)
+#   TARVEL_CTEST_ARGS      more arguments for the flavours' ctest runs (e.g. -R Tray)
+#   TARVEL_I686_RUNNER     qemu: the whole i686 suite under qemu-user, on any kernel
+#   TARVEL_FLAVOURS        the flavours to build and test (default: "x86_64 i686")
+#   TARVEL_BUILD_TARGETS   build only these targets (default: everything)
+#   TARVEL_DEBIAN13_SET    0: leave out the Debian 13 set
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
@@ -24,6 +29,12 @@ qemu_set+='|TrayMenu\.EnableAndDisableSwitchWithThePointer|CrashGuardDeath\.Acce
 qemu_set+='|FaultMatrix\.CrashInsideTarvelIsRevertedByTheGuard)$'
 
 jobs=${TARVEL_JOBS:-$(nproc)}
+flavours=" ${TARVEL_FLAVOURS:-x86_64 i686} "
+targets=()
+for t in ${TARVEL_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+. /etc/os-release
+debian13_set=${TARVEL_DEBIAN13_SET:-1}
+[ "${VERSION_CODENAME:-}" != trixie ] || debian13_set=0
 timings=()
 # step NAME COMMAND...: runs one step and notes how long it took.
 step() {
@@ -44,7 +55,8 @@ report() {
 # Each of these is a step of its own: the shell's -e does not hold inside one.
 # 32-bit Wine under qemu-user serves either the whole i686 suite or the short set.
 prepare_wine32() { "$here/wine32-setup.sh" >/dev/null; }
-build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"; }
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs" "${targets[@]}"; }
+debian13_set() { "$here/test-debian13.sh" --short; }
 
 # run_suite FLAVOUR [CTEST ARGS...]: the flavour's tests in a fresh Wine prefix.
 run_suite() {
@@ -73,19 +85,25 @@ stop_all() {
 }
 trap 'stop_all; report' EXIT
 
-step "32-bit Wine (qemu-user) set-up" prepare_wine32
+has() { [[ "$flavours" == *" $1 "* ]]; }
+if has i686; then step "32-bit Wine (qemu-user) set-up" prepare_wine32; fi
 # x86_64 first: the i686 tests use its simulated notebook service (TARVEL_SERVICE_BIN).
 step "build x86_64" build x86_64
-step "build i686" build i686
+if has i686; then step "build i686" build i686; fi
 
 failed=()
-step "test x86_64 (64-bit Wine)" run_suite x86_64 || failed+=(x86_64)
-tarvel_i686_runner_line
-if [ "$TARVEL_I686_RUNNER" = native ]; then
-    step "test i686 (WoW64, native)" run_suite i686 || failed+=(i686)
-    step "i686 short set (qemu-user)" run_i686_under_qemu -R "$qemu_set" || failed+=("i686 under qemu-user")
-else
-    step "test i686 (WoW64, qemu-user)" run_suite i686 || failed+=(i686)
+if has x86_64; then step "test x86_64 (64-bit Wine)" run_suite x86_64 || failed+=(x86_64); fi
+if has i686; then
+    tarvel_i686_runner_line
+    if [ "$TARVEL_I686_RUNNER" = native ]; then
+        step "test i686 (WoW64, native)" run_suite i686 || failed+=(i686)
+        step "i686 short set (qemu-user)" run_i686_under_qemu -R "$qemu_set" || failed+=("i686 under qemu-user")
+    else
+        step "test i686 (WoW64, qemu-user)" run_suite i686 || failed+=(i686)
+    fi
+fi
+if [ "$debian13_set" = 1 ]; then
+    step "Debian 13 short set (chroot)" debian13_set || failed+=("Debian 13")
 fi
 if [ ${#failed[@]} -gt 0 ]; then
     echo "test: tests failed in: ${failed[*]}" >&2

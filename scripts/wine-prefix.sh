@@ -42,6 +42,9 @@ zlib_for_qemu
 # Wine's own, winedbg --auto, now and then ended the crashed program with status 0 rather
 # than the exception's code (seen in about one fresh session in six), so that a test
 # program that crashed could count as passed. Without one, the status is the exception's.
+# Every program runs in one virtual desktop of 800x600 with its taskbar, and so a notification
+# area, on every Wine version: the desktop's shell is asked for (EnableShell). Without it Wine 8
+# shows a bare bar of tray icons at the bottom, but Wine 10 only a small window at the top left.
 reg="$WINEPREFIX.state/settings.reg"
 cat > "$reg" <<'REG'
 REGEDIT4
@@ -65,6 +68,9 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="800x600"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\Default]
+"EnableShell"=dword:00000001
 REG
 DISPLAY= "$WINELOADER" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 9>&-
 "$WINESERVER" -w

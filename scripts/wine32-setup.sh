@@ -7,8 +7,8 @@
 # Nothing is installed system-wide: the i386 packages are fetched with a private apt state
 # and unpacked into the cache folder. Prints the folder.
 #
-# The emulator comes from the release's backports (qemu 10 on Debian 12): the release's own
-# qemu 7.2 breaks 32-bit Wine as soon as two threads wait on the wineserver at once (a lock
+# The emulator is qemu 10 or later: the release's own on Debian 13, from backports on Debian 12,
+# whose own qemu 7.2 breaks 32-bit Wine as soon as two threads wait on the wineserver at once (a lock
 # test with four threads, or two threads with pipe I/O pending, crash or hang in most runs).
 #   wine32-setup.sh
 #
@@ -79,14 +79,23 @@ if ! apt-cache show "wine32:i386=$wine_version" >/dev/null 2>&1; then
     echo "wine32-setup: wine32:i386 $wine_version not found in the package lists (no network, or another release?)" >&2
     exit 1
 fi
+candidate() { apt-cache policy "$1" 2>/dev/null | sed -n 's/^ *Candidate: //p' | grep -vx '(none)' || true; }
 wanted=()
 for p in "${wine_pkgs[@]}"; do wanted+=("$p:i386=$wine_version"); done
-for p in "${lib_pkgs[@]}"; do wanted+=("$p:i386"); done
-# The emulator from backports, whose qemu-user has static binaries (the release's
-# qemu-user-static is the old one).
+for p in "${lib_pkgs[@]}"; do
+    # Debian 13 renamed some libraries for its 64-bit time_t (libpng16-16t64); the old name
+    # is then only a virtual package, which cannot be downloaded.
+    if [ -z "$(candidate "$p:i386")" ] && [ -n "$(candidate "${p}t64:i386")" ]; then p=${p}t64; fi
+    wanted+=("$p:i386")
+done
+# The emulator: the release's own qemu-user from version 10 on (Debian 13's), else the one
+# from backports (Debian 12's 7.2 breaks 32-bit Wine); both have static binaries.
 . /etc/os-release
 qemu_pkg=qemu-user
-qemu_version=$(apt-cache madison qemu-user 2>/dev/null | awk -v s="$VERSION_CODENAME-backports" '$0 ~ s {print $3; exit}')
+qemu_version=$(apt-cache madison qemu-user 2>/dev/null | grep -v -- '-backports' | awk 'NR == 1 {print $3}')
+if ! dpkg --compare-versions "${qemu_version:-0}" ge 1:10; then
+    qemu_version=$(apt-cache madison qemu-user 2>/dev/null | awk -v s="$VERSION_CODENAME-backports" '$0 ~ s {print $3; exit}')
+fi
 if [ -z "$qemu_version" ]; then
     echo "wine32-setup: no qemu in $VERSION_CODENAME-backports; the release's qemu-user-static is unreliable with threads" >&2
     qemu_pkg=qemu-user-static

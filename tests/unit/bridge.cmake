@@ -13,7 +13,7 @@ endif()
 add_test(NAME bridge_imports_${bridge_flavour}
     COMMAND ${Python3_EXECUTABLE} ${bridge_check} imports ${bridge_flavour}
             ${PROJECT_SOURCE_DIR}/firmware/ORVWmiAcpi-${bridge_flavour}.def
-            ${CMAKE_OBJDUMP} $<TARGET_FILE:Tarvel> $<TARGET_FILE:ORVWmiAcpi>)
+            $<TARGET_FILE:Tarvel> $<TARGET_FILE:ORVWmiAcpi>)
 
 # Each .def line pairs GCC's and Microsoft's names of one and the same declaration of the
 # header, for both flavours: GCC's as each flavour's mingw compiler gives them, Microsoft's as

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Checks the names by which Tarvel binds to the bridge ORVWmiAcpi.dll against the flavour's .def.
 
-  imports  FLAVOUR DEF OBJDUMP TARVEL_EXE BRIDGE_DLL
+  imports  FLAVOUR DEF TARVEL_EXE BRIDGE_DLL
       Tarvel.exe imports from ORVWmiAcpi.dll, by name, exactly the names the maker's library
       exports in that flavour, and nothing else; the .def lists them, and the stand-in DLL
-      exports exactly those, in the byte order the loader's binary search needs.
+      exports exactly those, in the byte order the loader's binary search needs. Both files
+      are of the flavour's machine.
   pairs    CLANG GXX_I686 GXX_X86_64 HEADER_DIR PROBE_DIR DEF_I686 DEF_X86_64
       For each flavour, each line of its .def pairs the two names of one and the same
       declaration of ORVWmiAcpi.h: GCC's, as the flavour's mingw compiler gives it (left), and
@@ -16,6 +17,10 @@ import re
 import subprocess
 import sys
 import tempfile
+
+# The PE reader the scripts use too.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts"))
+import pe_tables  # noqa: E402
 
 BRIDGE = "ORVWmiAcpi.dll"
 
@@ -67,39 +72,17 @@ def def_exports(path):
     return [exported for _, exported in def_pairs(path)]
 
 
-def objdump(tool, path):
-    return subprocess.run([tool, "-p", path], check=True, capture_output=True, text=True).stdout
-
-
-def imports_from(dump, dll):
+def imports_from(pe, dll):
     """Names imported from dll (any case), in every import descriptor that names it."""
-    names = []
-    current = None
-    for line in dump.splitlines():
-        m = re.match(r"\s*DLL Name: (\S+)", line)
-        if m:
-            current = m.group(1)
-            continue
-        if not line.strip():
-            current = None
-            continue
-        if current is not None and current.lower() == dll.lower():
-            m = re.match(r"\t[0-9a-fA-F]+\t\s*(\d+)\s+(.*)$", line)
-            if m:
-                names.append(m.group(2).strip())
-            elif "Hint/Ord" not in line:
-                names.append("<unreadable: " + line.strip() + ">")
-    return names
+    return [name for entry, names in pe.imports() if entry.lower() == dll.lower() for name in names]
 
 
-def export_names(dump):
-    m = re.search(r"\[Ordinal/Name Pointer\] Table\n((?:\t\[\s*\d+\] .*\n)*)", dump)
-    if not m:
-        return []
-    return [re.match(r"\t\[\s*\d+\] (.*)", line).group(1) for line in m.group(1).splitlines()]
+def machine_fault(flavour, pe):
+    machine = pe_tables.MACHINES.get(pe.machine, f"0x{pe.machine:04x}")
+    return None if machine == flavour else f"{pe.path}: made for {machine}, not {flavour}"
 
 
-def check_imports(flavour, def_path, tool, exe, dll):
+def check_imports(flavour, def_path, exe, dll):
     wanted = sorted(MAKER_EXPORTS[flavour])
     faults = []
     listed = sorted(def_exports(def_path))
@@ -110,10 +93,16 @@ def check_imports(flavour, def_path, tool, exe, dll):
     if missing:
         print("not built: " + ", ".join(missing))
     else:
-        imported = imports_from(objdump(tool, exe), BRIDGE)
+        try:
+            program, library = pe_tables.PEFile(exe), pe_tables.PEFile(dll)
+        except pe_tables.PEError as e:
+            print(f"FAIL {e}")
+            return 1
+        faults += [f for f in (machine_fault(flavour, program), machine_fault(flavour, library)) if f]
+        imported = imports_from(program, BRIDGE)
         if sorted(imported) != wanted:
             faults.append(f"{exe} imports from {BRIDGE}:\n  " + "\n  ".join(imported))
-        exported = export_names(objdump(tool, dll))
+        exported = library.export_names()
         if sorted(exported) != wanted:
             faults.append(f"{dll} exports:\n  " + "\n  ".join(exported))
         elif exported != sorted(exported, key=lambda n: n.encode("ascii")):
@@ -248,8 +237,8 @@ def check_pairs(clang, gxx_i686, gxx_x86_64, header_dir, probe_dir, def_i686, de
 
 
 def main(argv):
-    if len(argv) == 6 and argv[0] == "imports" and argv[1] in MAKER_EXPORTS:
-        return check_imports(*argv[1:6])
+    if len(argv) == 5 and argv[0] == "imports" and argv[1] in MAKER_EXPORTS:
+        return check_imports(*argv[1:5])
     if len(argv) == 8 and argv[0] == "pairs":
         return check_pairs(*argv[1:8])
     sys.exit(__doc__)
