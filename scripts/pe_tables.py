@@ -4,7 +4,6 @@ import table and its export name table, by the file format's own layout. The tex
 objdump or `file` print for these changes between releases of those tools, the layout does
 not. Python's standard library alone, so that any python3 runs it.
 
-    pe_tables.py machine FILE    i686 or x86_64 (or the machine number in hex)
     pe_tables.py dlls FILE       the DLLs the file imports from, one a line, in table order
 """
 import struct
@@ -103,17 +102,14 @@ class PEFile:
 
 
 def main(argv):
-    if len(argv) != 2 or argv[0] not in ("machine", "dlls"):
+    if len(argv) != 2 or argv[0] != "dlls":
         sys.exit(__doc__)
     try:
         pe = PEFile(argv[1])
     except (OSError, PEError) as e:
         sys.exit(f"pe_tables: {e}")
-    if argv[0] == "machine":
-        print(MACHINES.get(pe.machine, f"{pe.machine:04x}"))
-    else:
-        for dll, _ in pe.imports():
-            print(dll)
+    for dll, _ in pe.imports():
+        print(dll)
     return 0
 
 
